@@ -1,0 +1,84 @@
+#include "app/paint.h"
+
+#include "app/state.h"
+
+#include <string.h>
+
+static const char* const kPercentLabels[5] = {"0%", "25%", "50%", "75%", "100%"};
+
+// SetCtlColors hands out one brush per colour instead of a new brush per
+// message; it is replaced when the system colours change.
+static HBRUSH ctlBrush;
+static COLORREF ctlBrushColor;
+
+int BackgroundBandHeight(int clientBottom) {
+    return clientBottom / 64 + 1;
+}
+
+void PaintBackground(HWND window, HDC dc) {
+    RECT client;
+    GetClientRect(window, &client);
+    int bandHeight = BackgroundBandHeight(client.bottom);
+    for (int i = 0; i < kBackgroundBands; ++i) {
+        HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255 - 3 * i));
+        RECT band = {0, client.top + i * bandHeight, client.right, client.top + (i + 1) * bandHeight};
+        FillRect(dc, &band, brush);
+        DeleteObject(brush);
+    }
+}
+
+void GaugeTickPositions(int clientWidth, int margin, int ticks[5]) {
+    for (int i = 0; i < 5; ++i)
+        ticks[i] = margin + (i * (clientWidth - 2 * margin)) / 4;
+    ticks[4] -= 1; // onto the frame's right-hand column
+}
+
+void PaintGauge(HDC dc, HWND window) {
+    SetBkColor(dc, GetSysColor(g.bkColorIndex));
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    int lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
+    int charWidth = metrics.tmAveCharWidth;
+    RECT client;
+    GetClientRect(window, &client);
+    int width = client.right - client.left, height = client.bottom - client.top;
+    int margin = 4 * charWidth;
+    g.gaugeLeft = margin;
+    g.gaugeRight = width - margin;
+    g.gaugeBottom = height - 2 * lineHeight;
+    g.gaugeTop = height - 3 * lineHeight;
+
+    int ticks[5];
+    GaugeTickPositions(width, margin, ticks);
+    HRGN frame = CreateRectRgn(g.gaugeLeft, g.gaugeTop, g.gaugeRight, g.gaugeBottom);
+    FrameRgn(dc, frame, (HBRUSH)GetStockObject(BLACK_BRUSH), 1, 1);
+    DeleteObject(frame);
+    for (int i = 0; i < 5; ++i) {
+        MoveToEx(dc, ticks[i], g.gaugeTop, NULL);
+        LineTo(dc, ticks[i], g.gaugeTop - 5);
+        int length = (int)strlen(kPercentLabels[i]);
+        TextOutA(dc, ticks[i] - (length / 2) * charWidth, g.gaugeTop - lineHeight - 5, kPercentLabels[i],
+                 length);
+    }
+}
+
+HBRUSH SetCtlColors(HDC dc) {
+    COLORREF background = GetSysColor(g.bkColorIndex);
+    SetBkColor(dc, background);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    if (!ctlBrush || ctlBrushColor != background) {
+        if (ctlBrush)
+            DeleteObject(ctlBrush);
+        ctlBrush = CreateSolidBrush(background);
+        ctlBrushColor = background;
+    }
+    return ctlBrush;
+}
+
+void ReleaseCtlBrushes() {
+    if (ctlBrush) {
+        DeleteObject(ctlBrush);
+        ctlBrush = NULL;
+    }
+}

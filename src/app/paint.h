@@ -1,0 +1,25 @@
+// The shaded background, the empty progress gauge and the colours of every
+// page and control.
+#pragma once
+
+#include <windows.h>
+
+enum { kBackgroundBands = 65 };
+
+// Fills the client area of window with 65 blue bands, lightest on top.
+void PaintBackground(HWND window, HDC dc);
+
+// Draws the gauge frame, ticks and labels into window and sets the gauge fields.
+void PaintGauge(HDC dc, HWND window);
+
+// Prepares dc for a control-colour message and returns the background brush.
+HBRUSH SetCtlColors(HDC dc);
+
+// Height of one background band for a client area whose bottom edge is clientBottom.
+int BackgroundBandHeight(int clientBottom);
+
+// Positions of the five gauge ticks for a client width and margin.
+void GaugeTickPositions(int clientWidth, int margin, int ticks[5]);
+
+// Releases the brushes kept by SetCtlColors (colours changed, or the run ends).
+void ReleaseCtlBrushes();

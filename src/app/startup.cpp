@@ -1,0 +1,208 @@
+#include "app/app.h"
+
+#include "app/commands.h"
+#include "app/mainwnd.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "history/history.h"
+#include "install/script.h"
+#include "ntconfig/service.h"
+#include "resources/resource.h"
+
+#include <string.h>
+
+static const char kUninstallSwitch[] = "-uninstall";
+static const char kOneVersionOnly[] = "Only one version of ZEL Vantorix may be installed on\na Windows 95 "
+                                      "system at a time.  Please unInstall the "
+                                      "other\nversion and run Setup again.";
+static const char kNoVersions[] = "Unable to detect any versions of ZEL Vantorix\non your system.";
+static const char kSetupNotAdmin[] =
+    "Setup has detected that you do not have Administrator access.\n\nSetup cannot properly install ZEL "
+    "Vantorix without\nAdministrator access.  To install ZEL Vantorix, please\nrun Setup from an account "
+    "that has "
+    "Administrator access.";
+static const char kUninstallNotAdmin[] = "UnInstall has detected that you do not have Administrator "
+                                         "access.\n\nUnInstall cannot properly uninstall ZEL "
+                                         "Vantorix without\nAdministrator access.  To uninstall ZEL "
+                                         "Vantorix, please\nrun UnInstall from an account that "
+                                         "has Administrator access.";
+
+int DetectOsKind() {
+    OSVERSIONINFOA info;
+    memset(&info, 0, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info))
+        return 1;
+    if (info.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+        if (info.dwMajorVersion == 3 && info.dwMinorVersion == 1)
+            g.osKind = kOsNt31;
+        else if (info.dwMajorVersion == 3 && info.dwMinorVersion == 5)
+            g.osKind = kOsNt35;
+        else
+            g.osKind = kOsNt;
+    } else if (info.dwPlatformId == VER_PLATFORM_WIN32s) {
+        g.osKind = kOsNt;
+    } else {
+        g.osKind = kOsWin95;
+    }
+    return 1;
+}
+
+static int TokenListsSid(HANDLE token, PSID sid) {
+    // Being listed is enough: the group attributes are not looked at.
+    union {
+        TOKEN_GROUPS groups;
+        BYTE bytes[1024];
+    } buffer;
+    DWORD needed = 0;
+    if (!GetTokenInformation(token, TokenGroups, &buffer, sizeof buffer, &needed))
+        return 0;
+    for (DWORD i = 0; i < buffer.groups.GroupCount; ++i) {
+        if (EqualSid(buffer.groups.Groups[i].Sid, sid))
+            return 1;
+    }
+    return 0;
+}
+
+int IsAdministrator() {
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_READ, &token))
+        return 0;
+    SID_IDENTIFIER_AUTHORITY ntAuthority = {SECURITY_NT_AUTHORITY};
+    PSID admins = NULL;
+    int listed = 0;
+    if (AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0,
+                                 0, 0, 0, 0, &admins)) {
+        listed = TokenListsSid(token, admins);
+        FreeSid(admins);
+    }
+    CloseHandle(token);
+    return listed;
+}
+
+static int ReadYesFlag(const char* scriptPath, const char* key) {
+    char value[10];
+    GetPrivateProfileStringA("Autorun", key, NO_ENTRY, value, sizeof value, scriptPath);
+    return strcmp(value, "YES") == 0 ? 1 : 0;
+}
+
+int ReadAutorun(const char* scriptPath) {
+    char pathName[128];
+    GetPrivateProfileStringA("Autorun", "Pathname", NO_ENTRY, pathName, sizeof pathName, scriptPath);
+    if (strcmp(pathName, NO_ENTRY) == 0)
+        return 0;
+    CopyText(g.installDir, sizeof g.installDir, pathName);
+    g.installApp = ReadYesFlag(scriptPath, "VANTRX");
+    g.installSnmp = ReadYesFlag(scriptPath, "SNMP");
+    return 1;
+}
+
+int SetupScriptPath(char* buf, size_t size) {
+    const char* format = g.osKind == kOsWin95 ? "%s\\SETUP95.INI" : "%s\\SETUP.INI";
+    return FormatText(buf, size, format, g.sourceDir);
+}
+
+// Source directory: the module path less the length of the executable's
+// expected name, "\ZELUNINS.EXE" or "\SETUP.EXE". The name itself is not examined.
+static void TakeSourceDirectory() {
+    char modulePath[128];
+    DWORD length = GetModuleFileNameA(NULL, modulePath, sizeof modulePath);
+    if (length >= sizeof modulePath)
+        length = 0; // a path that does not fit would be cut into another one
+    modulePath[length] = '\0';
+    size_t cut = g.runMode == kRunUninstall ? strlen("\\ZELUNINS.EXE") : strlen("\\SETUP.EXE");
+    if (length >= cut)
+        modulePath[length - cut] = '\0';
+    else
+        modulePath[0] = '\0';
+    CopyText(g.sourceDir, sizeof g.sourceDir, modulePath);
+}
+
+static void CreateMainWindow(HINSTANCE instance) {
+    WNDCLASSA windowClass;
+    memset(&windowClass, 0, sizeof windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWndProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SETUP));
+    windowClass.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = g.caption;
+    RegisterClassA(&windowClass);
+
+    g.mainWindow = CreateWindowExA(0, g.caption, g.caption, WS_OVERLAPPED, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, instance, NULL);
+    ShowWindow(g.mainWindow, SW_SHOWMAXIMIZED);
+    UpdateWindow(g.mainWindow);
+}
+
+static void ShowStartupMessage(const char* text) {
+    MessageBoxA(g.mainWindow, text, g.caption, MB_ICONINFORMATION | MB_OK);
+}
+
+// Step 12: the recorded installations. Returns 0 when start-up must end here.
+static int HistoryAllowsRun() {
+    if (g.runMode == kRunUninstall) {
+        if (GetTimesInstalled() == 0) {
+            ShowStartupMessage(kNoVersions);
+            return 0;
+        }
+    } else if (g.osKind == kOsWin95) {
+        if (GetTimesInstalled() > 0) {
+            if (!g.autorun)
+                ShowStartupMessage(kOneVersionOnly);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+// Steps 13 to 15: rights, setup script, and the first wizard command.
+static int FirstWizardCommand() {
+    int usable = 1;
+    if (g.osKind != kOsWin95 && !IsAdministrator()) {
+        if (!g.autorun)
+            ShowStartupMessage(g.runMode == kRunUninstall ? kUninstallNotAdmin : kSetupNotAdmin);
+        usable = 0;
+    } else if (!LoadSetupScript()) {
+        usable = 0;
+    }
+    if (!usable)
+        return g.runMode == kRunUninstall ? kCmdExit : kCmdAbandon;
+    if (g.autorun && g.runMode != kRunUninstall)
+        return kCmdCopy;
+    return kCmdWelcome;
+}
+
+static int RunMessageLoop() {
+    MSG message;
+    while (GetMessageA(&message, NULL, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return (int)message.wParam;
+}
+
+int RunSetupProgram(HINSTANCE instance, const char* commandLine) {
+    g.loggerWasRunning = LoggerServiceRunning();
+    if (CompareNoCase(commandLine ? commandLine : "", kUninstallSwitch) == 0)
+        g.runMode = kRunUninstall;
+    TakeSourceDirectory();
+    FormatText(g.caption, sizeof g.caption, "ZEL Vantorix %s",
+               g.runMode == kRunUninstall ? "UnInstall" : "Setup");
+    if (!GetWindowsDirectoryA(g.windowsDir, sizeof g.windowsDir))
+        g.windowsDir[0] = '\0';
+    CreateMainWindow(instance);
+    DetectOsKind();
+    if (g.osKind == kOsWin95) {
+        g.bkColorIndex = COLOR_BTNFACE;
+        CopyText(g.installDir, sizeof g.installDir, "C:\\Program Files\\Vantrx");
+    }
+    char scriptPath[128];
+    g.autorun = SetupScriptPath(scriptPath, sizeof scriptPath) ? ReadAutorun(scriptPath) : 0;
+    FormatText(g.historyPath, sizeof g.historyPath, "%s\\ZELSETUP.INI", g.windowsDir);
+    if (!HistoryAllowsRun())
+        return 0;
+    PostWizardCommand(FirstWizardCommand());
+    return RunMessageLoop();
+}
