@@ -1,0 +1,179 @@
+# Black-box scenario library, sourced by every tests/blackbox/test_*.sh.
+# ZEL_BUILD (the x86_64 build folder) and ZEL_SOURCE (the source tree) come
+# from ctest; run by hand they default to build/x86_64 of this tree.
+#
+#   bb_prefix NAME [win95|nt40|nt351]  scenario prefix: $BB_PREFIX, $BB_C (its drive_c);
+#                                      removed when the script ends
+#   bb_win PATH                        Windows path (Z:\...) of a Unix path
+#   bb_drive A: /unix/dir              map a drive letter onto a Unix folder
+#   bb_setup_dist DIR                  SETUP.EXE (and the sample distribution, once built) into DIR
+#   bb_run_driver [FILE]               run zeldriver.exe on a scenario file or on stdin;
+#                                      prints the transcript and counts a failure when it fails
+#   bb_expect_driver_fails PATTERN [FILE]  the driver must fail, its reason matching PATTERN
+#   bb_reg_query KEY [VALUE]           the value's data (or the key's listing) from the prefix's registry
+#   bb_reg_export KEY FILE             export a key to a .reg file
+#   bb_expect_file PATH / bb_expect_no_file PATH / bb_expect_same A B
+#   bb_expect_eq ACTUAL EXPECTED MSG / bb_expect_grep PATTERN FILE MSG / bb_fail MSG
+#   bb_finish                          "N checks passed" (or the failures) and the exit code
+#
+# Every bb_ helper counts one check; a failed check does not stop the script,
+# so one run reports every broken scenario.
+
+ZEL_SOURCE=${ZEL_SOURCE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+ZEL_BUILD=${ZEL_BUILD:-$ZEL_SOURCE/build/x86_64}
+. "$ZEL_SOURCE/tests/harness/wine-env.sh"
+
+BB_CHECKS=0
+BB_FAILURES=0
+BB_PREFIXES=()
+BB_TMP=$(mktemp -d "${TMPDIR:-/tmp}/zelbb.XXXXXX")
+BB_DRIVER=$ZEL_BUILD/tools/driver/zeldriver.exe
+BB_TRANSCRIPT=$BB_TMP/transcript.txt
+
+bb_cleanup() {
+    local p
+    for p in "${BB_PREFIXES[@]}"; do
+        wh_stop "$p"
+    done
+    rm -rf "$BB_TMP"
+}
+trap bb_cleanup EXIT
+
+bb_log() { echo "[bb] $*" >&2; }
+
+bb_fail() {
+    BB_CHECKS=$((BB_CHECKS + 1))
+    BB_FAILURES=$((BB_FAILURES + 1))
+    echo "FAIL: $*" >&2
+    return 1
+}
+
+bb_pass() { BB_CHECKS=$((BB_CHECKS + 1)); }
+
+# Ends the previous scenario's prefix (its wineserver and any program still
+# running) and makes a new one.
+bb_prefix() {
+    local name=$1 version=${2:-}
+    if [ -n "${BB_PREFIX:-}" ]; then
+        wh_stop "$BB_PREFIX"
+    fi
+    BB_PREFIX=$(wh_new_prefix "$name" "$version") || { bb_fail "cannot make prefix $name"; return 1; }
+    BB_PREFIXES+=("$BB_PREFIX")
+    BB_C=$BB_PREFIX/drive_c
+    BB_NAME=$name
+    export BB_PREFIX BB_C
+}
+
+bb_win() {
+    local path
+    path=$(readlink -f "$1" 2>/dev/null || echo "$1")
+    echo "Z:${path//\//\\}"
+}
+
+bb_drive() {
+    local letter=${1%:}
+    letter=${letter,,}
+    ln -sfn "$2" "$BB_PREFIX/dosdevices/$letter:"
+}
+
+bb_setup_dist() {
+    local dir=$1
+    mkdir -p "$dir"
+    if [ -d "$ZEL_BUILD/dist" ]; then
+        cp -r "$ZEL_BUILD/dist/." "$dir/"
+    fi
+    cp "$ZEL_BUILD/SETUP.EXE" "$dir/SETUP.EXE"
+}
+
+# Runs the driver in the current prefix. The scenario comes from FILE or stdin.
+# Returns the driver's exit code; the transcript stays in $BB_TRANSCRIPT.
+bb_driver_raw() {
+    local scenario=$BB_TMP/scenario.txt
+    if [ $# -ge 1 ] && [ "$1" != - ]; then
+        cp "$1" "$scenario"
+    else
+        cat >"$scenario"
+    fi
+    rm -f "$BB_TRANSCRIPT"
+    wh_wine "$BB_PREFIX" "$BB_DRIVER" "$(bb_win "$scenario")" "$(bb_win "$BB_TRANSCRIPT")" \
+        >"$BB_TMP/driver.out" 2>&1
+}
+
+bb_run_driver() {
+    local rc=0
+    bb_driver_raw "$@" || rc=$?
+    if [ "$rc" -ne 0 ]; then
+        echo "---- transcript of scenario ${BB_NAME:-?} (driver exit $rc) ----" >&2
+        cat "$BB_TRANSCRIPT" >&2 2>/dev/null || cat "$BB_TMP/driver.out" >&2
+        echo "----" >&2
+        bb_fail "scenario ${BB_NAME:-?}: $(tail -n 2 "$BB_TRANSCRIPT" 2>/dev/null | head -n 1)"
+        return 1
+    fi
+    bb_pass
+}
+
+# For tests of the driver itself and of expected mismatches: the driver must
+# fail, and its reason must match the extended regular expression PATTERN.
+bb_expect_driver_fails() {
+    local pattern=$1
+    shift
+    if bb_driver_raw "$@"; then
+        bb_fail "scenario ${BB_NAME:-?}: the driver passed, expected a failure matching $pattern"
+        return 1
+    fi
+    if ! grep -qE "$pattern" "$BB_TRANSCRIPT"; then
+        cat "$BB_TRANSCRIPT" >&2
+        bb_fail "scenario ${BB_NAME:-?}: failure reason does not match $pattern"
+        return 1
+    fi
+    bb_pass
+}
+
+bb_reg_query() {
+    local key=$1
+    if [ $# -ge 2 ]; then
+        wh_wine "$BB_PREFIX" reg query "$key" /v "$2" 2>/dev/null | tr -d '\r' |
+            awk -v v="$2" 'tolower($1) == tolower(v) { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
+    else
+        wh_wine "$BB_PREFIX" reg query "$key" 2>/dev/null | tr -d '\r'
+    fi
+}
+
+bb_reg_export() {
+    local out
+    out=$(bb_win "$2")
+    wh_wine "$BB_PREFIX" regedit /E "$out" "$1" >/dev/null 2>&1
+}
+
+bb_expect_file() {
+    if [ -e "$1" ]; then bb_pass; else bb_fail "missing file $1"; fi
+}
+
+bb_expect_no_file() {
+    if [ ! -e "$1" ]; then bb_pass; else bb_fail "file should not exist: $1"; fi
+}
+
+bb_expect_same() {
+    if cmp -s "$1" "$2"; then bb_pass; else bb_fail "files differ: $1 $2"; fi
+}
+
+bb_expect_eq() {
+    if [ "$1" = "$2" ]; then
+        bb_pass
+    else
+        bb_fail "${3:-value}: got '$1', expected '$2'"
+    fi
+}
+
+bb_expect_grep() {
+    if grep -qE -- "$1" "$2" 2>/dev/null; then bb_pass; else bb_fail "${3:-$2 lacks $1}"; fi
+}
+
+bb_finish() {
+    if [ "$BB_FAILURES" -eq 0 ]; then
+        echo "$BB_CHECKS checks passed"
+        exit 0
+    fi
+    echo "$BB_FAILURES of $BB_CHECKS checks failed"
+    exit 1
+}
