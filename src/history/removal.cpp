@@ -1,5 +1,183 @@
 #include "history/removal.h"
-// Placeholder until the removal procedure lands.
-int RemoveInstallation(const char*) {
+
+#include "app/state.h"
+#include "app/text.h"
+#include "history/groupdesc.h"
+#include "history/history.h"
+#include "ntconfig/service.h"
+#include "ntconfig/snmp.h"
+#include "shell/progman.h"
+
+#include <errno.h>
+#include <io.h>
+#include <stdlib.h>
+#include <string.h>
+
+// Removal of one recorded installation. Nothing is changed until every
+// recorded file has passed the in-use check; from then on the procedure runs
+// to the end and passes over whatever cannot be removed.
+
+namespace {
+
+const char kGroupName[] = "ZEL Vantorix";
+const char kStartMenuFolder[] = "%s\\Start Menu\\Programs\\ZEL Vantorix";
+const size_t kCommandSize = 1024;
+
+int RecordedFileCount(const char* directory) {
+    char text[10];
+    GetPrivateProfileStringA(directory, "Filecount", NO_ENTRY, text, sizeof text, g.historyPath);
+    return atoi(text);
+}
+
+// file<k> of the installation's section; 0 when the entry is missing, so that
+// the default text is never taken for a file name.
+int RecordedFile(const char* directory, int k, char* path) {
+    FileListEntry(0, k, path, directory, g.historyPath);
+    return !IsNoEntry(path);
+}
+
+// A file counts as in use when the access check for reading and writing fails
+// with EACCES: read-only, or attributes that cannot be read for lack of
+// access. A missing file does not count.
+int AnyFileInUse(const char* directory, int count) {
+    for (int k = 1; k <= count; ++k) {
+        char path[128];
+        if (!RecordedFile(directory, k, path))
+            continue;
+        errno = 0;
+        if (_access(path, 6) != 0 && errno == EACCES)
+            return 1;
+    }
     return 0;
+}
+
+void DeleteRecordedFiles(const char* directory, int count) {
+    for (int k = 1; k <= count; ++k) {
+        char path[128];
+        if (RecordedFile(directory, k, path))
+            DeleteFileA(path);
+    }
+}
+
+void RemoveStartMenuFolder() {
+    char folder[MAX_PATH];
+    char pattern[MAX_PATH];
+    if (!FormatText(folder, sizeof folder, kStartMenuFolder, g.windowsDir) ||
+        !FormatText(pattern, sizeof pattern, "%s\\*.*", folder))
+        return;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(pattern, &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (strcmp(entry.cFileName, ".") == 0 || strcmp(entry.cFileName, "..") == 0)
+                continue;
+            char path[MAX_PATH];
+            if (FormatText(path, sizeof path, "%s\\%s", folder, entry.cFileName))
+                DeleteFileA(path);
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder);
+}
+
+// The last installation has gone: its Windows-directory file, the group and
+// the history file go with it.
+void RemoveLastInstallation() {
+    char path[MAX_PATH];
+    if (FormatText(path, sizeof path, "%s\\VANTRX.386", g.windowsDir))
+        DeleteFileA(path);
+    SendProgmanCommand(g.ddeInstance, "[DeleteGroup(ZEL Vantorix)]");
+    DeleteFileA(g.historyPath);
+}
+
+// The ReadMe item comes back only when the newest remaining installation has a
+// READ.ME to open.
+void AddReadMeItem(int remaining) {
+    char newest[128];
+    HistoryDirectoryEntry(0, remaining, newest);
+    if (IsNoEntry(newest))
+        return;
+    char readMe[MAX_PATH];
+    if (!FormatText(readMe, sizeof readMe, "%s\\READ.ME", newest) ||
+        GetFileAttributesA(readMe) == INVALID_FILE_ATTRIBUTES)
+        return;
+    char command[kCommandSize];
+    if (FormatText(command, sizeof command, "[AddItem(%s\\NOTEPAD.EXE %s\\read.me,ReadMe,%s\\NOTEPAD.EXE)]",
+                   g.windowsDir, newest, g.windowsDir))
+        SendProgmanCommand(g.ddeInstance, command);
+}
+
+// Empties the group of the items the description lists, then adds back, last
+// to first, every item that does not belong to the removed directory. An item
+// whose command would not fit the command buffer is left out rather than cut.
+void ReplaceGroupItems(const char* directory, int remaining, GroupItem* items, int count) {
+    char command[kCommandSize];
+    for (int i = 0; i < count; ++i)
+        if (FormatText(command, sizeof command, "[ReplaceItem(%s)]", items[i].name))
+            SendProgmanCommand(g.ddeInstance, command);
+    for (int i = count - 1; i >= 0; --i) {
+        const GroupItem& item = items[i];
+        if (CompareNoCase(item.name, "ReadMe") == 0) {
+            AddReadMeItem(remaining);
+            continue;
+        }
+        if (CompareNoCase(item.defaultDir, directory) == 0)
+            continue;
+        if (FormatText(command, sizeof command, "[AddItem(%s,%s,%s,%s)]", item.commandLine, item.name,
+                       item.iconPath, item.iconIndex))
+            SendProgmanCommand(g.ddeInstance, command);
+    }
+}
+
+// A description that does not come (Program Manager not answering) or holds
+// no complete item counts as a group without items: the group is shown and
+// left as it is.
+void RebuildProgramGroup(const char* directory, int remaining) {
+    char description[kGroupDescriptionSize];
+    memset(description, 0, sizeof description);
+    RequestProgmanGroup(g.ddeInstance, kGroupName, description);
+    const char* end = (const char*)memchr(description, '\0', sizeof description);
+    size_t length = end ? (size_t)(end - description) : sizeof description;
+    int stated = GroupItemCount(description, length);
+    GroupItem* items = stated > 0 ? (GroupItem*)calloc((size_t)stated, sizeof(GroupItem)) : NULL;
+    int count = items ? ParseGroupDescription(description, length, items, stated) : 0;
+    SendProgmanCommand(g.ddeInstance, "[ShowGroup(ZEL Vantorix, 2)]");
+    SendProgmanCommand(g.ddeInstance, "[ShowGroup(ZEL Vantorix, 1)]");
+    ReplaceGroupItems(directory, remaining, items, count);
+    free(items);
+}
+
+// The logger service follows the newest remaining installation in UnInstall
+// mode; in replace mode the new installation creates it again.
+void RenewLoggerService(int remaining) {
+    RemoveLoggerService();
+    if (g.runMode != kRunUninstall || remaining <= 0)
+        return;
+    char newest[128];
+    HistoryDirectoryEntry(0, remaining, newest);
+    if (!IsNoEntry(newest))
+        CreateLoggerService(newest);
+}
+
+} // namespace
+
+int RemoveInstallation(const char* directory) {
+    int count = RecordedFileCount(directory);
+    if (AnyFileInUse(directory, count))
+        return 0;
+    DeleteRecordedFiles(directory, count);
+    RemoveDirectoryA(directory);
+    RemoveHistoryEntry(directory);
+    if (g.osKind == kOsWin95) {
+        RemoveStartMenuFolder();
+        return 1;
+    }
+    int remaining = GetTimesInstalled();
+    if (remaining == 0)
+        RemoveLastInstallation();
+    else if (remaining > 0)
+        RebuildProgramGroup(directory, remaining);
+    RenewLoggerService(remaining);
+    UnregisterSnmpAgent();
+    return 1;
 }

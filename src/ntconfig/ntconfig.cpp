@@ -1,9 +1,202 @@
 #include "ntconfig/ntconfig.h"
-// Placeholder until the NT configuration lands.
-int ConfigureNtSystem() {
+
+#include "app/state.h"
+#include "app/text.h"
+#include "history/history.h"
+#include "install/lzfile.h"
+
+#include <stdio.h>
+#include <string.h>
+
+// The Windows NT side of a new installation: an older registered
+// installation's engine libraries and event-log files, the logger's
+// configuration file, and the boot-time copy of the SCSI driver.
+
+namespace {
+
+const char kBootDriver[] = "C:\\NTBOOTDD.SYS";
+const char kBootDriverBackup[] = "C:\\NTBOOTDD.BAK";
+const char kDriverPattern[] = "ZELSCSI.SYS"; // 11 bytes, no terminator looked for
+const long kLzWriteError = -4;               // LZERROR_WRITE: the destination could not be written
+
+int FileExists(const char* path) {
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The same directory spelt twice (a trailing backslash, letter case, a
+// relative form): moving files from it into itself would truncate them.
+int SameDirectory(const char* a, const char* b) {
+    char fullA[MAX_PATH], fullB[MAX_PATH];
+    DWORD lengthA = GetFullPathNameA(a, sizeof fullA, fullA, NULL);
+    DWORD lengthB = GetFullPathNameA(b, sizeof fullB, fullB, NULL);
+    if (lengthA == 0 || lengthA >= sizeof fullA || lengthB == 0 || lengthB >= sizeof fullB)
+        return 0;
+    if (lengthA > 3 && fullA[lengthA - 1] == '\\')
+        fullA[lengthA - 1] = '\0';
+    if (lengthB > 3 && fullB[lengthB - 1] == '\\')
+        fullB[lengthB - 1] = '\0';
+    return CompareNoCase(fullA, fullB) == 0;
+}
+
+// The older installation's directory from HKLM\SOFTWARE\ZEL\VANTRX
+// "PathName", whatever its type. Registered only when every key opens and the
+// value reads; a value that fills the whole buffer without its terminator, or
+// an empty one, names no usable directory and counts as absent.
+int ReadOlderInstallation(HKEY keys[3], char* pathName) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &keys[0]) != ERROR_SUCCESS)
+        return 0;
+    if (RegOpenKeyExA(keys[0], "ZEL", 0, KEY_READ, &keys[1]) != ERROR_SUCCESS)
+        return 0;
+    if (RegOpenKeyExA(keys[1], "VANTRX", 0, KEY_READ, &keys[2]) != ERROR_SUCCESS)
+        return 0;
+    DWORD type = 0, size = 128;
+    if (RegQueryValueExA(keys[2], "PathName", NULL, &type, (BYTE*)pathName, &size) != ERROR_SUCCESS)
+        return 0;
+    if (size < 128)
+        pathName[size] = '\0';
+    if (memchr(pathName, '\0', 128) == NULL || pathName[0] == '\0')
+        return 0;
     return 1;
 }
-void MoveLoggerFiles(const char*) {}
+
+void CloseKeys(HKEY keys[3]) {
+    for (int i = 2; i >= 0; --i)
+        if (keys[i])
+            RegCloseKey(keys[i]);
+}
+
+// Moves one engine library from the system directory into the older
+// directory. 0 only when the destination could not be written (reported as a
+// full disk); the source is deleted only after a copy that succeeded.
+int MoveEngineLibrary(const char* name, const char* pathName) {
+    char source[MAX_PATH], target[MAX_PATH];
+    if (!FormatText(source, sizeof source, "%s\\SYSTEM32\\%s", g.windowsDir, name) || !FileExists(source))
+        return 1;
+    if (!FormatText(target, sizeof target, "%s%s", pathName, name))
+        return 1;
+    long result = ExpandFile(source, target);
+    if (result == kLzWriteError) {
+        ShowOutOfDiskSpace(g.mainWindow);
+        return 0;
+    }
+    if (result >= 0)
+        DeleteFileA(source);
+    return 1;
+}
+
+// Takes over from the older installation. 0 after a full disk was reported;
+// the registration then stays.
+int TakeOverOlderInstallation(HKEY keys[3], const char* pathName) {
+    if (!MoveEngineLibrary("ZELENGNT.DLL", pathName))
+        return 0;
+    if (!MoveEngineLibrary("ZELENG32.DLL", pathName))
+        return 0;
+    MoveLoggerFiles(pathName);
+    RegDeleteKeyA(keys[1], "VANTRX");
+    RegDeleteKeyA(keys[0], "ZEL");
+    return 1;
+}
+
+// ZEL_NT.INI, written in text mode so that each line ends in CR LF.
+void WriteLoggerConfiguration(const char* path) {
+    FILE* file = fopen(path, "w");
+    if (!file)
+        return;
+    fputs("[ZELLOGGER]\n", file);
+    fputs("directory=", file);
+    fputs(g.installDir, file);
+    fputs("\n", file);
+    fputs("eventLevel=1               ; threshold\n", file);
+    fputs("timeInterval=1             ; 1-120 minutes\n", file);
+    fclose(file);
+}
+
+// The removal of the installation deletes the configuration file with the
+// other recorded files.
+void RecordLoggerConfiguration(char* path) {
+    int count = (int)GetPrivateProfileIntA(g.installDir, "Filecount", 0, g.historyPath) + 1;
+    char text[16];
+    if (!FormatText(text, sizeof text, "%d", count))
+        return;
+    WritePrivateProfileStringA(g.installDir, "Filecount", text, g.historyPath);
+    FileListEntry(1, count, path, g.installDir, g.historyPath);
+}
+
+// Refreshes the boot-time copy of the SCSI driver from the system's driver
+// directory, keeping the previous copy as NTBOOTDD.BAK.
+void RefreshBootDriver() {
+    char source[129 + 32];
+    UINT length = GetSystemDirectoryA(source, 129);
+    if (length == 0 || length >= 129 ||
+        !FormatText(source + length, sizeof source - length, "%s", "\\DRIVERS\\ZELSCSI.SYS"))
+        return;
+    SetFileAttributesA(kBootDriver, FILE_ATTRIBUTE_ARCHIVE);
+    CopyFileA(kBootDriver, kBootDriverBackup, FALSE);
+    CopyFileA(source, kBootDriver, FALSE);
+    SetFileAttributesA(kBootDriver, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                        FILE_ATTRIBUTE_ARCHIVE);
+}
+
+} // namespace
+
+int ConfigureNtSystem() {
+    HKEY keys[3] = {NULL, NULL, NULL};
+    char pathName[128];
+    int ok = 1;
+    if (ReadOlderInstallation(keys, pathName))
+        ok = TakeOverOlderInstallation(keys, pathName);
+    CloseKeys(keys);
+    if (!ok)
+        return 0;
+
+    char configuration[MAX_PATH];
+    if (FormatText(configuration, sizeof configuration, "%s\\ZEL_NT.INI", g.installDir)) {
+        WriteLoggerConfiguration(configuration);
+        RecordLoggerConfiguration(configuration);
+    }
+    if (g.osKind == kOsNt31 && IsOwnBootDriver())
+        RefreshBootDriver();
+    return 1;
+}
+
+void MoveLoggerFiles(const char* directory) {
+    char pattern[MAX_PATH];
+    if (!FormatText(pattern, sizeof pattern, "%s\\ZELELOG.*", directory) ||
+        SameDirectory(directory, g.installDir))
+        return;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(pattern, &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (CompareNoCase(entry.cFileName, "ZELELOG.EXE") == 0 ||
+            CompareNoCase(entry.cFileName, "ZELELOG.INI") == 0)
+            continue;
+        char source[MAX_PATH], target[MAX_PATH];
+        if (!FormatText(source, sizeof source, "%s\\%s", directory, entry.cFileName) ||
+            !FormatText(target, sizeof target, "%s\\%s", g.installDir, entry.cFileName))
+            continue;
+        if (ExpandFile(source, target) >= 0)
+            DeleteFileA(source);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+}
+
 int IsOwnBootDriver() {
-    return 0;
+    FILE* file = fopen(kBootDriver, "rb");
+    if (!file)
+        return 0;
+    // The pattern's first letter occurs nowhere else in it, so after a
+    // mismatch a match can only restart at the byte just read.
+    const size_t length = sizeof kDriverPattern - 1;
+    size_t matched = 0;
+    int c;
+    while (matched < length && (c = getc(file)) != EOF) {
+        if ((char)c == kDriverPattern[matched])
+            ++matched;
+        else
+            matched = (char)c == kDriverPattern[0] ? 1 : 0;
+    }
+    fclose(file);
+    return matched == length;
 }
