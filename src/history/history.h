@@ -15,10 +15,19 @@ void HistoryDirectoryEntry(int write, int n, char* text);
 // write nonzero: writes text there.
 void FileListEntry(int write, int n, char* text, const char* section, const char* iniPath);
 
-// Records the current installation as the newest entry. Returns 1.
+// Records the current installation as the newest entry. Returns 1. A file
+// whose full path would not fit a 128-byte value is not listed (Filecount
+// counts only the files listed).
 int RecordInstallation();
 
-// Removes the entry of directory; later entries move down.
+// Full path "%s\%s" of the install directory and the target name of file
+// record k (0-based) into path. 1 when it fits, 0 otherwise (path empty).
+int InstalledFilePath(int k, char* path, size_t size);
+
+// Removes the first entry recording directory (letter case ignored); later
+// entries move down and TimesInstalled drops by one. A directory that is not
+// recorded leaves the count and the numbering as they are. The section named
+// directory is deleted in both cases.
 void RemoveHistoryEntry(const char* directory);
 
 // "%s %02d/%02d/%02d" of weekday name, month, day, years since 1900.

@@ -1,6 +1,136 @@
+// The setup script and the reconciliation of the install history with the
+// executables really on disk.
 #include "install/script.h"
-// Placeholder until the setup script reader lands.
-int LoadSetupScript() {
+
+#include "app/app.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "history/history.h"
+#include "install/stamp.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+
+static const char kScriptInvalid[] = "File SETUP.INI missing or invalid.\n\nSetup cannot continue.";
+static const char kScript95Invalid[] = "File SETUP95.INI missing or invalid.\n\nSetup cannot continue.";
+
+static int IsEntryDelimiter(char c) {
+    return c == ' ' || c == ',';
+}
+
+// Next field of text starting at *cursor, copied into field (size bytes).
+// Returns 1 when there was one and it fits.
+static int NextField(const char** cursor, char* field, size_t size) {
+    const char* p = *cursor;
+    while (*p && IsEntryDelimiter(*p))
+        ++p;
+    const char* start = p;
+    while (*p && !IsEntryDelimiter(*p))
+        ++p;
+    *cursor = p;
+    size_t length = (size_t)(p - start);
+    if (length == 0 || length >= size)
+        return 0;
+    memcpy(field, start, length);
+    field[length] = '\0';
     return 1;
 }
-void ReconcileHistory() {}
+
+int SplitFileEntry(const char* text, FileRecord* record) {
+    char disk[128], size[128];
+    FileRecord parsed;
+    memset(&parsed, 0, sizeof parsed);
+    const char* cursor = text;
+    if (!NextField(&cursor, disk, sizeof disk) ||
+        !NextField(&cursor, parsed.sourceName, sizeof parsed.sourceName) ||
+        !NextField(&cursor, parsed.targetName, sizeof parsed.targetName) ||
+        !NextField(&cursor, size, sizeof size))
+        return 0;
+    parsed.disk = atoi(disk);
+    parsed.size = (int)atol(size);
+    *record = parsed;
+    return 1;
+}
+
+static int RefuseScript() {
+    MessageBoxA(g.mainWindow, g.osKind == kOsWin95 ? kScript95Invalid : kScriptInvalid, "Error",
+                MB_ICONEXCLAMATION | MB_OK);
+    return 0;
+}
+
+// Whether a file record can be installed: a size the required space can
+// add, and a source path that fits the copy engine's 128-byte buffers.
+static int RecordUsable(const FileRecord* record) {
+    char sourcePath[128];
+    if (record->size < 0 || (unsigned)record->size > UINT_MAX - g.requiredSpace)
+        return 0;
+    return FormatText(sourcePath, sizeof sourcePath, "%s\\%s", g.sourceDir, record->sourceName);
+}
+
+// Reads file1..file<count>; a missing entry ends the list. Returns 0 when an
+// entry cannot be used, so that the whole script is refused.
+static int ReadFileTable(const char* scriptPath, int count) {
+    char entry[128];
+    for (int n = 1; n <= count; ++n) {
+        FileListEntry(0, n, entry, "Main", scriptPath);
+        if (IsNoEntry(entry))
+            break;
+        FileRecord record;
+        if (!SplitFileEntry(entry, &record) || !RecordUsable(&record))
+            return 0;
+        g.fileTable[n - 1] = record;
+        g.fileCount = n;
+        g.requiredSpace += (unsigned)record.size;
+    }
+    return 1;
+}
+
+int LoadSetupScript() {
+    if (g.runMode != kRunUninstall) {
+        char scriptPath[128];
+        if (!SetupScriptPath(scriptPath, sizeof scriptPath))
+            return RefuseScript();
+        char version[5], count[3];
+        GetPrivateProfileStringA("Main", "Version", NO_ENTRY, version, sizeof version, scriptPath);
+        CopyText(g.versionText, sizeof g.versionText, version);
+        GetPrivateProfileStringA("Main", "Filecount", NO_ENTRY, count, sizeof count, scriptPath);
+        int listed = atoi(count); // "NO" when absent: 0
+        g.fileCount = 0;
+        g.requiredSpace = 0;
+        // More entries than the table holds, or none at all: the script is unusable.
+        if (listed <= 0 || listed > kMaxFiles)
+            return RefuseScript();
+        if (!ReadFileTable(scriptPath, listed) || g.fileCount == 0) {
+            g.fileCount = 0;
+            g.requiredSpace = 0;
+            return RefuseScript();
+        }
+    }
+    ReconcileHistory();
+    return 1;
+}
+
+void ReconcileHistory() {
+    int count = GetTimesInstalled();
+    // Each restart follows a removal, so at most count restarts can happen.
+    int removals = 0;
+    char directory[128], path[160], stamped[kVersionTextSize], recorded[10];
+    for (int k = 1; k <= count; ++k) {
+        HistoryDirectoryEntry(0, k, directory);
+        if (IsNoEntry(directory))
+            continue;
+        unsigned char block[kStampSize];
+        if (!FormatText(path, sizeof path, "%s\\VANTRX32.EXE", directory) || !ReadVersionStamp(path, block)) {
+            RemoveHistoryEntry(directory);
+            if (++removals > count)
+                return;
+            k = 0;
+            continue;
+        }
+        VersionStampText(block, stamped);
+        GetPrivateProfileStringA(directory, "Version", NO_ENTRY, recorded, sizeof recorded, g.historyPath);
+        if (CompareNoCase(recorded, stamped) != 0)
+            WritePrivateProfileStringA(directory, "Version", stamped, g.historyPath);
+    }
+}
