@@ -52,7 +52,8 @@ void PressButton(HWND dialog, int id) {
 
 static UINT BoxIcon(HWND box) {
     HWND control = GetDlgItem(box, kMsgBoxIconId);
-    if (!control || !IsWindowVisible(control))
+    // The box itself is not visible yet when it is activated: look at the control's own style.
+    if (!control || !(GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE))
         return 0;
     HICON icon = (HICON)SendMessageA(control, STM_GETICON, 0, 0);
     if (!icon)
@@ -73,7 +74,7 @@ static UINT BoxIcon(HWND box) {
 
 static int HasButton(HWND box, int id) {
     HWND button = GetDlgItem(box, id);
-    return button && IsWindowVisible(button);
+    return button && (GetWindowLongA(button, GWL_STYLE) & WS_VISIBLE);
 }
 
 static UINT BoxButtons(HWND box) {
