@@ -14,6 +14,12 @@
 #   bb_reg_export KEY FILE             export a key to a .reg file
 #   bb_expect_file PATH / bb_expect_no_file PATH / bb_expect_same A B
 #   bb_expect_eq ACTUAL EXPECTED MSG / bb_expect_grep PATTERN FILE MSG / bb_fail MSG
+#   bb_stamp_block [MAJOR MINOR1 MINOR2]   the 81-byte version stamp block on stdout
+#                                      (default 1 B D: the setup program's own block)
+#   bb_stamped_file PATH [MAJOR MINOR1 MINOR2]  a file of some bytes holding a stamp block
+#   bb_history DIR...                  C:\windows\ZELSETUP.INI recording these install
+#                                      directories (Windows paths), version 1.BD each
+#   bb_count REGEX FILE                number of lines of FILE matching REGEX
 #   bb_finish                          "N checks passed" (or the failures) and the exit code
 #
 # Every bb_ helper counts one check; a failed check does not stop the script,
@@ -168,6 +174,39 @@ bb_expect_eq() {
 bb_expect_grep() {
     if grep -qE -- "$1" "$2" 2>/dev/null; then bb_pass; else bb_fail "${3:-$2 lacks $1}"; fi
 }
+
+bb_stamp_block() {
+    local major=${1:-1} minor1=${2:-B} minor2=${3:-D}
+    printf 'zElSiG\x01\x00\x0c\x0d\x00\x00\x04\x00\x00\x00'
+    head -c 9 /dev/zero
+    printf "\\x$(printf %02x "$major")%s%s" "$minor1" "$minor2"
+    printf '\x09\x03\x10ZEL Setup (Win32)'
+    head -c 33 /dev/zero
+}
+
+bb_stamped_file() {
+    local path=$1
+    shift
+    mkdir -p "$(dirname "$path")"
+    { printf 'MZ some program bytes before the stamp\n'; bb_stamp_block "$@"; printf 'after\n'; } >"$path"
+}
+
+bb_history() {
+    local ini=$BB_C/windows/ZELSETUP.INI n=0 dir
+    {
+        printf '[Main]\r\nTimesInstalled=%d\r\n' $#
+        for dir in "$@"; do
+            n=$((n + 1))
+            printf 'number%d=%s\r\n' $n "$dir"
+        done
+        for dir in "$@"; do
+            printf '[%s]\r\nVersion=1.BD\r\nFilecount=1\r\nfile1=%s\\VANTRX32.EXE\r\nWhenInstalled=TUE 09/03/96\r\n' \
+                "$dir" "$dir"
+        done
+    } >"$ini"
+}
+
+bb_count() { grep -cE -- "$1" "$2" 2>/dev/null || true; }
 
 bb_finish() {
     if [ "$BB_FAILURES" -eq 0 ]; then
