@@ -19,6 +19,8 @@
 #   bb_stamped_file PATH [MAJOR MINOR1 MINOR2]  a file of some bytes holding a stamp block
 #   bb_history DIR...                  C:\windows\ZELSETUP.INI recording these install
 #                                      directories (Windows paths), version 1.BD each
+#   bb_minimal_script DIR [NAME]       a one-file setup script NAME (default SETUP.INI and
+#                                      SETUP95.INI) in DIR, with the stamped VANTRX32.EXE it names
 #   bb_count REGEX FILE                number of lines of FILE matching REGEX
 #   bb_finish                          "N checks passed" (or the failures) and the exit code
 #
@@ -204,6 +206,19 @@ bb_history() {
                 "$dir" "$dir"
         done
     } >"$ini"
+}
+
+bb_minimal_script() {
+    local dir=$1 name
+    shift
+    local names=("$@")
+    [ ${#names[@]} -gt 0 ] || names=(SETUP.INI SETUP95.INI)
+    mkdir -p "$dir"
+    bb_stamped_file "$dir/VANTRX32.EXE"
+    for name in "${names[@]}"; do
+        printf '[Main]\r\nVersion=1.BD\r\nFilecount=1\r\nfile1=1 VANTRX32.EXE VANTRX32.EXE %d\r\n' \
+            "$(stat -c %s "$dir/VANTRX32.EXE")" >"$dir/$name"
+    done
 }
 
 bb_count() { grep -cE -- "$1" "$2" 2>/dev/null || true; }

@@ -36,6 +36,8 @@
 //   postpage MSG WPARAM LPARAM   post a message to the current page
 //   maximized 0|1                the main window is (1) or is not (0) maximised
 //   maintitle "T"                the main window's title is T (waits for the main window)
+//   enablemain 0|1               enable or disable the main window; a modal page disables
+//                                it, and the platform then ignores system commands by itself
 //   waitfile "C:\x"              wait until the file exists
 //   touch "C:\x"                 create the file
 //   exit N                       wait for the program to end with exit code N
@@ -614,6 +616,14 @@ static std::string StepMaximized(const Words& w) {
     return std::string("the main window is ") + (zoomed ? "" : "not ") + "maximised";
 }
 
+static std::string StepEnableMain(const Words& w) {
+    std::string error = NeedMain();
+    if (!error.empty())
+        return error;
+    EnableWindow(d.mainWindow, w[1] == "1");
+    return "";
+}
+
 static std::string StepMainTitle(const Words& w) {
     std::string error = NeedMain();
     if (!error.empty())
@@ -677,15 +687,34 @@ static const struct {
     size_t minWords, maxWords;
     StepFn run;
 } kSteps[] = {
-    {"cwd", 2, 2, StepCwd},           {"start", 2, 3, StepStart},         {"timeout", 2, 2, StepTimeout},
-    {"page", 2, 2, StepPage},         {"title", 2, 2, StepTitle},         {"text", 3, 3, StepText},
-    {"check", 3, 3, StepCheck},       {"enabled", 3, 3, StepEnabled},     {"visible", 3, 3, StepVisible},
-    {"focus", 2, 2, StepFocus},       {"rows", 2, 1000, StepRows},        {"select", 3, 3, StepSelect},
-    {"type", 3, 3, StepType},         {"click", 2, 2, StepClick},         {"key", 2, 2, StepKey},
-    {"box", 4, 12, StepBox},          {"nobox", 2, 2, StepNobox},         {"post", 4, 4, StepPost},
-    {"send", 4, 4, StepSend},         {"postpage", 4, 4, StepPostPage},   {"maximized", 2, 2, StepMaximized},
-    {"waitfile", 2, 2, StepWaitFile}, {"touch", 2, 2, StepTouch},         {"exit", 2, 2, StepExit},
-    {"running", 1, 1, StepRunning},   {"maintitle", 2, 2, StepMainTitle}, {"sleep", 2, 2, StepSleep},
+    {"cwd", 2, 2, StepCwd},
+    {"start", 2, 3, StepStart},
+    {"timeout", 2, 2, StepTimeout},
+    {"page", 2, 2, StepPage},
+    {"title", 2, 2, StepTitle},
+    {"text", 3, 3, StepText},
+    {"check", 3, 3, StepCheck},
+    {"enabled", 3, 3, StepEnabled},
+    {"visible", 3, 3, StepVisible},
+    {"focus", 2, 2, StepFocus},
+    {"rows", 2, 1000, StepRows},
+    {"select", 3, 3, StepSelect},
+    {"type", 3, 3, StepType},
+    {"click", 2, 2, StepClick},
+    {"key", 2, 2, StepKey},
+    {"box", 4, 12, StepBox},
+    {"nobox", 2, 2, StepNobox},
+    {"post", 4, 4, StepPost},
+    {"send", 4, 4, StepSend},
+    {"postpage", 4, 4, StepPostPage},
+    {"maximized", 2, 2, StepMaximized},
+    {"waitfile", 2, 2, StepWaitFile},
+    {"touch", 2, 2, StepTouch},
+    {"exit", 2, 2, StepExit},
+    {"running", 1, 1, StepRunning},
+    {"maintitle", 2, 2, StepMainTitle},
+    {"enablemain", 2, 2, StepEnableMain},
+    {"sleep", 2, 2, StepSleep},
 };
 
 static int Failed(const std::string& text, const std::string& reason) {
