@@ -43,6 +43,7 @@ bb_cleanup() {
     for p in "${BB_PREFIXES[@]}"; do
         wh_stop "$p"
     done
+    wait
     rm -rf "$BB_TMP"
 }
 trap bb_cleanup EXIT
@@ -63,7 +64,13 @@ bb_pass() { BB_CHECKS=$((BB_CHECKS + 1)); }
 bb_prefix() {
     local name=$1 version=${2:-}
     if [ -n "${BB_PREFIX:-}" ]; then
-        wh_stop "$BB_PREFIX"
+        # Ending a wineserver takes most of a second: let it end beside the next scenario.
+        wh_stop "$BB_PREFIX" &
+        local p kept=()
+        for p in "${BB_PREFIXES[@]}"; do
+            [ "$p" = "$BB_PREFIX" ] || kept+=("$p")
+        done
+        BB_PREFIXES=("${kept[@]}")
     fi
     BB_PREFIX=$(wh_new_prefix "$name" "$version") || { bb_fail "cannot make prefix $name"; return 1; }
     BB_PREFIXES+=("$BB_PREFIX")

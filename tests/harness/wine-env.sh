@@ -3,7 +3,7 @@
 # prefix as an overlay of the template (a plain copy where overlay is refused).
 #
 #   wh_template              make the template prefix once (null display driver)
-#   wh_new_prefix NAME [VER] make a scenario prefix; VER is win95, nt351, nt40 ...
+#   wh_new_prefix NAME [VER] make a scenario prefix; VER is win95, nt31, nt35, nt351, nt40 ...
 #   wh_wine PREFIX ARGS...   run the wine64 loader in that prefix
 #   wh_stop PREFIX           end its wineserver, unmount and delete it
 
@@ -33,23 +33,55 @@ wh_template() {
     ) 9>"$WH_ROOT/template.lock"
 }
 
-# Sets the Windows version Wine reports in a prefix (the wineserver must not run yet).
+# Sets the Windows version Wine reports in a prefix whose wineserver does not
+# run yet, by writing the registry files the server loads when it starts:
+#   win95, win98, nt351, nt40, win2k, winxp ...  HKCU\Software\Wine value Version
+#   nt31, nt35  (Wine has no name for these)     HKLM\...\Windows NT\CurrentVersion
+#                                                value CurrentVersion 3.1 or 3.5
+# `zeldriver.exe --osversion` shows what a program then sees (platform major minor).
 wh_set_version() {
     local prefix=$1 version=$2
-    WINEPREFIX=$prefix "$WH_LOADER" reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1
-    WINEPREFIX=$prefix "$WH_SERVER" -k 2>/dev/null
-    WINEPREFIX=$prefix "$WH_SERVER" -w 2>/dev/null
+    case $version in
+    nt31 | nt35)
+        local number=3.${version#nt3}
+        sed -i "/^\[Software\\\\\\\\Microsoft\\\\\\\\Windows NT\\\\\\\\CurrentVersion\] /,/^\[/ s/^\"CurrentVersion\"=\".*\"/\"CurrentVersion\"=\"$number\"/" \
+            "$prefix/system.reg"
+        ;;
+    *)
+        printf '\n[Software\\\\Wine] 0\n"Version"="%s"\n' "$version" >>"$prefix/user.reg"
+        ;;
+    esac
+}
+
+# Mount points left behind by scenarios that were killed (their shell's
+# process is gone): unmounted and removed.
+wh_sweep() {
+    local dir pid
+    for dir in "$WH_ROOT"/scenarios/*.*.*; do
+        [ -d "$dir" ] || continue
+        pid=${dir%.*}
+        pid=${pid##*.}
+        kill -0 "$pid" 2>/dev/null && continue
+        WINEPREFIX=$dir/prefix "$WH_SERVER" -k 2>/dev/null
+        if mountpoint -q "$dir/prefix" 2>/dev/null; then
+            umount "$dir/prefix" 2>/dev/null || umount -l "$dir/prefix" 2>/dev/null
+        fi
+        rm -rf "$dir"
+    done
 }
 
 wh_new_prefix() {
     local name=$1 version=${2:-}
     wh_template || return 1
+    wh_sweep
     local base=$WH_ROOT/scenarios/$name.$$.$RANDOM
     mkdir -p "$base/upper" "$base/work" "$base/prefix"
     if ! mount -t overlay overlay \
         -o "lowerdir=$WH_ROOT/template,upperdir=$base/upper,workdir=$base/work" "$base/prefix" 2>/dev/null; then
-        cp -a --reflink=auto "$WH_ROOT/template/." "$base/prefix/"
+        # Overlay refused (no privilege, or a file system that cannot be the upper layer): a copy.
+        cp -a --reflink=auto "$WH_ROOT/template/." "$base/prefix/" || return 1
     fi
+    rm -f "$base/prefix/.ready"
     if [ -n "$version" ]; then
         wh_set_version "$base/prefix" "$version"
     fi

@@ -1,4 +1,5 @@
 // zeldriver.exe SCENARIO TRANSCRIPT
+// zeldriver.exe --osversion       prints "platform major minor" of GetVersionExA
 //
 // Runs SETUP.EXE the way a user would, by a scenario file, and writes a
 // transcript of every window the program showed and every step taken. Exit
@@ -57,6 +58,7 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <string>
 #include <vector>
 
@@ -755,7 +757,22 @@ static int RunScenario(FILE* scenario) {
     return 0;
 }
 
+// `zeldriver.exe --osversion` prints what GetVersionExA reports in this prefix
+// ("platform major minor"), so the harness can check a personality it set.
+static int PrintOsVersion() {
+    OSVERSIONINFOA info;
+    memset(&info, 0, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info))
+        return 1;
+    printf("%lu %lu %lu\n", (unsigned long)info.dwPlatformId, (unsigned long)info.dwMajorVersion,
+           (unsigned long)info.dwMinorVersion);
+    return 0;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 2 && strcmp(argv[1], "--osversion") == 0)
+        return PrintOsVersion();
     if (argc != 3) {
         fprintf(stderr, "usage: zeldriver SCENARIO TRANSCRIPT\n");
         return 2;
