@@ -260,6 +260,18 @@ TEST_F(StampFile, SmallestWorkBufferReadsTheBlockAgain) {
     EXPECT_EQ(Got(), block);
 }
 
+// Figure, not a limit: how fast a stamp at the end of a large file is found.
+TEST_F(StampFile, LargeFileScanRate) {
+    const size_t size = 16 * 1024 * 1024;
+    std::string block = Block(1, 'B', 'D');
+    Write(Filler(size) + block);
+    DWORD started = GetTickCount();
+    ASSERT_EQ(Read(), 1);
+    DWORD elapsed = GetTickCount() - started;
+    EXPECT_EQ(Got(), block);
+    printf("scanned %u MB to a stamp at the end in %lu ms\n", (unsigned)(size >> 20), elapsed);
+}
+
 std::string ModuleDirectory() {
     char path[MAX_PATH];
     DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
