@@ -20,13 +20,18 @@ int GetTimesInstalled() {
 
 void SetTimesInstalled(int n) {
     char value[16];
-    FormatText(value, sizeof value, "%d", n);
+    if (!FormatText(value, sizeof value, "%d", n))
+        return;
     WritePrivateProfileStringA(kMainSection, "TimesInstalled", value, g.historyPath);
 }
 
 void HistoryDirectoryEntry(int write, int n, char* text) {
     char key[24];
-    FormatText(key, sizeof key, "number%d", n);
+    if (!FormatText(key, sizeof key, "number%d", n)) {
+        if (!write)
+            CopyText(text, 128, NO_ENTRY);
+        return;
+    }
     if (write)
         WritePrivateProfileStringA(kMainSection, key, text, g.historyPath);
     else
@@ -35,7 +40,11 @@ void HistoryDirectoryEntry(int write, int n, char* text) {
 
 void FileListEntry(int write, int n, char* text, const char* section, const char* iniPath) {
     char key[24];
-    FormatText(key, sizeof key, "file%d", n);
+    if (!FormatText(key, sizeof key, "file%d", n)) {
+        if (!write)
+            CopyText(text, 128, NO_ENTRY);
+        return;
+    }
     if (write)
         WritePrivateProfileStringA(section, key, text, iniPath);
     else
@@ -73,8 +82,8 @@ int RecordInstallation() {
     char value[30];
     WritePrivateProfileStringA(g.installDir, "Version", g.versionText, g.historyPath);
     int listed = ListedFileCount();
-    FormatText(value, sizeof value, "%d", listed);
-    WritePrivateProfileStringA(g.installDir, "Filecount", value, g.historyPath);
+    if (FormatText(value, sizeof value, "%d", listed))
+        WritePrivateProfileStringA(g.installDir, "Filecount", value, g.historyPath);
     SYSTEMTIME now;
     GetLocalTime(&now);
     FormatWhenInstalled(now.wDayOfWeek, now.wMonth, now.wDay, now.wYear - 1900, value, sizeof value);
