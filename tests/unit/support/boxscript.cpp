@@ -43,7 +43,10 @@ std::string WindowText(HWND window) {
 }
 
 int IsMessageBox(HWND window) {
-    return WindowClass(window) == "#32770" && GetDlgItem(window, kMsgBoxTextId) != NULL;
+    // Pages have statics with id -1 (0xFFFF) too; only a message box also has
+    // the icon control (present, if hidden, when the box shows no icon).
+    return WindowClass(window) == "#32770" && GetDlgItem(window, kMsgBoxTextId) != NULL &&
+           GetDlgItem(window, kMsgBoxIconId) != NULL;
 }
 
 void PressButton(HWND dialog, int id) {
