@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Builds the sample distribution of ZEL Vantorix 1.K2 from our stand-ins:
+#   make-sample.sh [BUILD_DIR]     (default build/x86_64)
+# writes BUILD_DIR/dist/DISK1, DISK2 with the native mkdist of build/host
+# (built here when missing). Two disks, so a run of SETUP.EXE asks for the
+# second one. MSVCRT.DL_ and MSVCRT40.DL_ are the Wine prefix's own runtime
+# libraries compressed, so installing them leaves the prefix's system
+# directory as it was.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-$top/build/x86_64}" && pwd)
+host=${ZEL_HOST_BUILD:-$(dirname "$build")/host}
+out=$build/dist
+standins=$build/tools/standins
+
+# Disk 1 holds the setup program twice and the prefix's msvcrt.dll, more
+# than a 1.44 MB floppy takes: the sample uses 2.88 MB disks.
+capacity=2949120
+
+log() { echo "make-sample: $*" >&2; }
+
+# The nested build must not inherit the outer make's job server.
+unset MAKEFLAGS MAKELEVEL MFLAGS
+if [ ! -f "$host/CMakeCache.txt" ]; then
+    cmake -S "$top/tools/host" -B "$host" -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$host" --target mkdist -j2 >/dev/null
+
+for f in "$build/SETUP.EXE" "$standins/VANTRX32.EXE" "$standins/ZELAGENT.DLL" "$standins/ZELSCSI.MPD"; do
+    [ -f "$f" ] || {
+        log "missing $f (build first)"
+        exit 1
+    }
+done
+
+# The runtime libraries of a prefix: the template's copies when there is a
+# template, else Wine's own files, which wineboot copies into every prefix.
+runtime_dir() {
+    local t=${WH_ROOT:-/var/tmp/zel-wine}/template/drive_c/windows/system32
+    if [ -f "$t/msvcrt.dll" ]; then
+        echo "$t"
+    else
+        echo /usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+    fi
+}
+rt=$(runtime_dir)
+
+mkdir -p "$out"
+manifest=$out/manifest.txt
+{
+    echo "# ZEL Vantorix 1.K2 sample distribution (written by tools/dist/make-sample.sh)"
+    echo "1 \"$standins/VANTRX32.EXE\" VANTRX32.EXE compress"
+    echo "1 \"$standins/READ.ME\" READ.ME"
+    if [ -f "$rt/msvcrt.dll" ] && [ -f "$rt/msvcrt40.dll" ]; then
+        echo "1 \"$rt/msvcrt.dll\" MSVCRT.DLL compress unlisted"
+        echo "1 \"$rt/msvcrt40.dll\" MSVCRT40.DLL compress unlisted"
+    else
+        log "no msvcrt.dll/msvcrt40.dll in $rt: the disks carry no MSVCRT.DL_/MSVCRT40.DL_"
+    fi
+    echo "2 \"$standins/ZELAGENT.DLL\" ZELAGENT.DLL compress"
+    echo "2 \"$standins/ZELSCSI.MPD\" ZELSCSI.MPD compress"
+    echo "2 \"$standins/VANTRX.386\" VANTRX.386"
+    if [ -f "$build/tools/zelserv/ZELSERV.EXE" ]; then
+        echo "2 \"$build/tools/zelserv/ZELSERV.EXE\" ZELSERV.EXE compress"
+    else
+        log "no $build/tools/zelserv/ZELSERV.EXE yet: the disks carry no ZELSERV.EXE"
+    fi
+    echo "2 \"$standins/README.TXT\" README.TXT"
+} >"$manifest"
+
+"$host/mkdist" --version 1.K2 --setup "$build/SETUP.EXE" --capacity "$capacity" --out "$out" "$manifest"
