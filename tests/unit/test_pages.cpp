@@ -255,3 +255,56 @@ TEST_F(PageTest, ExitPageKeysInTheModalLoop) {
 }
 
 } // namespace
+
+namespace {
+
+// The real dispatcher behind the page: start-up's command 105 comes before any
+// Exit button set the back command; Back must still end the run in order
+// (the abandon warning, then the end of the message loop), not leave the
+// full-screen window without a page.
+TEST(ExitPageFromStartup, BackEndsTheRunInOrder) {
+    ResetAppState();
+    strcpy(g.caption, "ZEL Vantorix UnInstall");
+    g.runMode = kRunUninstall;
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof wc);
+    wc.lpfnWndProc = MainWndProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "PagesTestDispatcher";
+    RegisterClassA(&wc);
+    g.mainWindow = CreateWindowExA(0, wc.lpszClassName, g.caption, WS_OVERLAPPED | WS_VISIBLE, 0, 0, 640, 480,
+                                   NULL, NULL, wc.hInstance, NULL);
+    ASSERT_NE(g.mainWindow, (HWND)NULL);
+    BoxScript boxes;
+    std::vector<int> pages;
+    boxes.onDialog = [&](HWND dialog) {
+        if (GetDlgItem(dialog, IDC_EXIT_ABANDON) && pages.empty()) {
+            pages.push_back(IDD_EXIT);
+            PressButton(dialog, IDC_BACK);
+        }
+    };
+    boxes.Answer(IDOK);
+    PostWizardCommand(kCmdExit);
+    MSG msg;
+    int quit = -1;
+    // The loop ends with the quit message; a timer keeps a broken run from hanging.
+    UINT_PTR timer = SetTimer(NULL, 0, 10000, NULL);
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == NULL)
+            break;
+        DispatchMessageA(&msg);
+    }
+    if (msg.message == WM_QUIT)
+        quit = (int)msg.wParam;
+    KillTimer(NULL, timer);
+    EXPECT_EQ(pages, std::vector<int>({IDD_EXIT}));
+    EXPECT_EQ(quit, 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Vantorix has not been properly installed.\n\nYou should run Setup in its "
+                                   "entirety at a later time to install ZEL Vantorix.");
+    EXPECT_EQ(boxes.boxes[0].owner, g.mainWindow);
+    DestroyWindow(g.mainWindow);
+    Pump();
+}
+
+} // namespace
