@@ -230,15 +230,21 @@ std::vector<std::string> ListRows(HWND list) {
     DWORD_PTR count = 0;
     if (!SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &count))
         return rows;
+    // Rows are fetched as UTF-16 and converted here: Wine 8 hands a list
+    // box's rows across processes to an ANSI LB_GETTEXT unconverted (the first
+    // character only arrives).
     for (int i = 0; i < (int)count; ++i) {
-        char row[1024];
+        WCHAR wide[1024];
+        char row[2048];
         DWORD_PTR length = 0;
-        if (!SendMessageTimeoutA(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &length) ||
-            length >= sizeof row)
+        if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &length) ||
+            length >= sizeof wide / sizeof wide[0])
             length = 0;
-        row[0] = '\0';
+        wide[0] = 0;
         if (length)
-            SendMessageTimeoutA(list, LB_GETTEXT, i, (LPARAM)row, SMTO_ABORTIFHUNG, kAnswerTimeout, &length);
+            SendMessageTimeoutW(list, LB_GETTEXT, i, (LPARAM)wide, SMTO_ABORTIFHUNG, kAnswerTimeout, &length);
+        if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, row, sizeof row, NULL, NULL))
+            row[0] = '\0';
         rows.push_back(row);
     }
     return rows;
