@@ -190,4 +190,68 @@ exit 0
 EOF
 bb_expect_file "$BB_C/One/VANTRX32.EXE"
 
+# --- files in use: nothing is removed, two messages, the end --------------------------
+# The removal counts a read-only recorded file as in use.
+INUSE_TAIL='because some of\nthe Vantorix files in that directory\nare currently in use.'
+uninstall_prefix inuse-welcome
+bb_stamped_file "$BB_C/One/VANTRX32.EXE" 1 B D
+bb_history 'C:\One'
+chmod 444 "$BB_C/One/VANTRX32.EXE"
+BB_NAME=inuse-welcome
+bb_run_driver <<EOF
+start "C:\dist\ZELUNINS.EXE" "-uninstall"
+page 100
+click 1003
+box "UnInstall cannot remove ZEL Vantorix\nfrom C:\One $INUSE_TAIL" caption "ZEL Vantorix UnInstall" icon info buttons ok owner main press ok
+box "$NOTHING" caption "ZEL Vantorix UnInstall" icon info buttons ok owner page press ok
+exit 0
+EOF
+bb_expect_file "$BB_C/One/VANTRX32.EXE"
+bb_expect_eq "$(grep -c 'number1=C:.One' "$BB_C/windows/ZELSETUP.INI")" 1 "entry of C:\\One kept"
+
+uninstall_prefix inuse-list
+three_recorded
+chmod 444 "$BB_C/Three/VANTRX32.EXE"
+BB_NAME=inuse-list
+bb_run_driver <<EOF
+start "C:\dist\ZELUNINS.EXE" "-uninstall"
+page 100
+click 1003
+page 102
+select 1000 2
+click 1
+box "UnInstall cannot remove ZEL Vantorix\nfrom C:\Three $INUSE_TAIL" caption "ZEL Vantorix UnInstall" icon info buttons ok owner main press ok
+box "$NOTHING" caption "ZEL Vantorix UnInstall" icon info buttons ok owner page press ok
+exit 0
+EOF
+bb_expect_file "$BB_C/Three/VANTRX32.EXE"
+bb_expect_eq "$(grep -c '^number' "$BB_C/windows/ZELSETUP.INI")" 3 "entries kept"
+
+# Replace mode: the confirmation page cannot remove the old installation, so
+# Setup ends before copying anything.
+bb_prefix inuse-replace nt40
+bb_setup_dist "$BB_C/dist"
+bb_minimal_script "$BB_C/dist"
+bb_stamped_file "$BB_C/Vantrx/VANTRX32.EXE" 1 B D
+bb_history 'C:\Vantrx'
+chmod 444 "$BB_C/Vantrx/VANTRX32.EXE"
+BB_NAME=inuse-replace
+bb_run_driver <<EOF
+start "C:\dist\SETUP.EXE"
+page 100
+click 1003
+page 101
+click 1003
+box "ZEL Vantorix v1.BD\nis already installed in:\n\n     C:\Vantrx\n\nDo you want to overwrite it?" press yes
+page 106
+click 1003
+page 103
+click 1003
+box "UnInstall cannot replace ZEL Vantorix\nin C:\Vantrx $INUSE_TAIL" caption "ZEL Vantorix Setup" icon info buttons ok owner main press ok
+box "Setup has not changed your system in any way." caption "ZEL Vantorix Setup" icon info buttons ok owner page press ok
+exit 0
+EOF
+bb_expect_file "$BB_C/Vantrx/VANTRX32.EXE"
+bb_expect_eq "$(grep -c 'number1=C:.Vantrx' "$BB_C/windows/ZELSETUP.INI")" 1 "entry of C:\\Vantrx kept"
+
 bb_finish
