@@ -19,14 +19,15 @@ const int kEnd = -1; // WM_DESTROY posted to the main window, in the record
 
 inline std::vector<int> posted;
 
-// The main window's part: remember what reaches it. A posted WM_DESTROY is
-// only recorded; the window stays for the next step.
+// The main window's part: remember what reaches it. WM_DESTROY is only
+// recorded (the window stays for the next step); the fixture destroys the
+// window after the test, when the record is no longer read.
 inline LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND && lParam == 0) {
         posted.push_back((int)wParam);
         return 0;
     }
-    if (message == WM_DESTROY && !InSendMessage()) {
+    if (message == WM_DESTROY) {
         posted.push_back(kEnd);
         return 0;
     }
