@@ -1,14 +1,24 @@
-// Copies through the platform's LZ expansion library: compressed sources are
-// written expanded, any other file unchanged.
+// Copies through the platform's LZ expansion library (LZ32): a source written
+// by the platform's compression tool is written expanded, any other file is
+// written unchanged, an existing target is replaced. No UI besides the
+// full-disk message.
 #pragma once
 
-// One copy with CopyLZFile inside an LZStart/LZDone run opened by the caller.
-// Returns CopyLZFile's result (bytes written, or a negative LZERROR_*); both
-// handles are closed in every case.
+enum {
+    kLzWriteFailed = -4,   // LZERROR_WRITE: the target could not be written (disk full)
+    kLzSourceMissing = -1, // LZERROR_BADINHANDLE: the source cannot be opened (or its path is too long)
+    kLzTargetFailed = -2,  // LZERROR_BADOUTHANDLE: the target cannot be created (or its path is too long)
+};
+
+// One copy with CopyLZFile, inside an LZStart/LZDone run opened by the caller.
+// Returns the bytes written, or a negative LZERROR_* code. Both handles are
+// closed before it returns, whatever the result. The target is created only
+// once the source is open, so a missing source never truncates an existing
+// target; a source and target that are the same file are left alone (0).
 long CopyCompressedFile(const char* source, const char* target);
 
 // The same copy with LZCopy, outside a run.
 long ExpandFile(const char* source, const char* target);
 
-// Shows "Out of disk space" (caption "ERROR", OK, no icon) owned by owner.
+// Shows "Out of disk space" (caption "ERROR", OK, no icon) owned by owner (an HWND).
 void ShowOutOfDiskSpace(void* owner);

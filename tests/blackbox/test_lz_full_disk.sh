@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs the LZ unit tests with a drive that is really full: T: is mapped
+# through the prefix's dosdevices onto a 64 KB tmpfs, and a compressed file
+# that expands to far more than that is made with Debian's mscompress.
+set -u
+. "$ZEL_SOURCE/tests/harness/wine-env.sh"
+
+work=$(mktemp -d /var/tmp/zel-lzfull.XXXXXX)
+small=$work/small
+prefix=
+cleanup() {
+    [ -n "$prefix" ] && wh_stop "$prefix"
+    mountpoint -q "$small" && umount "$small"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$small"
+if ! mount -t tmpfs -o size=64k tmpfs "$small"; then
+    echo "cannot mount a tmpfs (root needed)" >&2
+    exit 1
+fi
+# 400 KB of text with little repetition per line, so the compressed file is
+# still larger than nothing but expands to six times the drive.
+for i in $(seq 1 8000); do printf 'line %05d of the big payload\n' "$i"; done >"$work/BIG.BIN"
+(cd "$work" && mscompress BIG.BIN) || exit 1
+[ -f "$work/BIG.BIN_" ] || { echo "mscompress wrote no BIG.BIN_" >&2; exit 1; }
+
+prefix=$(wh_new_prefix lzfull) || exit 1
+ln -sfn "$small" "$prefix/dosdevices/t:"
+ZEL_FULL_DRIVE='T:' ZEL_BIG_SZDD="Z:$(echo "$work/BIG.BIN_" | tr / '\\')" \
+    wh_wine "$prefix" "$ZEL_BUILD/tests/test_lzfile.exe" --gtest_filter='LzFile.FullDisk*' >"$work/log" 2>&1
+rc=$?
+grep -v "^$" "$work/log" | tail -40
+if grep -q SKIPPED "$work/log"; then
+    echo "the full-disk test was skipped" >&2
+    exit 1
+fi
+exit $rc
