@@ -1,14 +1,213 @@
 #include "install/copyengine.h"
+
+#include "app/commands.h"
 #include "app/mainwnd.h"
-// Placeholder until the copy engine lands.
-INT_PTR CALLBACK CopyDlgProc(HWND dialog, UINT message, WPARAM, LPARAM) {
-    if (message == WM_INITDIALOG) {
-        EndDialog(dialog, 0);
-        EndProgram();
-        return TRUE;
-    }
-    return FALSE;
+#include "app/paint.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "install/driver.h"
+#include "install/gauge.h"
+#include "install/lzfile.h"
+#include "ntconfig/snmp.h"
+#include "pages/pages.h"
+#include "resources/resource.h"
+
+#include <io.h>
+#include <lzexpand.h>
+#include <stdio.h>
+
+enum { kCopyPath = 128, kFixedFiles = 2 };
+
+static const char kSnmpFailed[] = "Unable to register SNMP with the system.";
+static const char kDiskPrompt[] = "Please insert ZEL Vantorix Disk #%d";
+static const char kDiskPromptCaption[] = "Change Disks";
+
+// Copied from the install directory into the Windows directory after the file
+// table; the first is the uninstaller.
+static const char* const kFixedSources[kFixedFiles] = {"setup.zel", "vantrx.386"};
+static const char* const kFixedTargets[kFixedFiles] = {"zelunins.exe", "vantrx.386"};
+
+// The stretch of the gauge filled so far in this page, so that a repaint while
+// a disk prompt stands (the only time the page repaints during the copy) can
+// restore it. started keeps a second command from running the engine again.
+static struct {
+    int left, right;
+    int started;
+} copyPage;
+
+void FillGaugeStretch(HDC dc, int left, int right) {
+    if (right <= left)
+        return;
+    HRGN region = CreateRectRgn(left, g.gaugeTop + 2, right, g.gaugeBottom - 2);
+    HBRUSH brush = CreateSolidBrush(GetSysColor(g.bkColorIndex) ^ 0xFFFF);
+    FillRgn(dc, region, brush);
+    DeleteObject(brush);
+    DeleteObject(region);
 }
-int CopyFiles(HWND) {
-    return 0;
+
+static void AdvanceGauge(HWND page, int* x, int share) {
+    HDC dc = GetDC(page);
+    FillGaugeStretch(dc, *x, *x + share);
+    ReleaseDC(page, dc);
+    *x += share;
+    copyPage.right = *x;
+}
+
+// Shrinks the frame to its inside and splits the inner width over the files.
+static void ComputeShares(int* shares) {
+    g.gaugeLeft += 1;
+    g.gaugeRight -= 1;
+    int sizes[kMaxFiles];
+    int count = g.fileCount < 0 ? 0 : (g.fileCount > kMaxFiles ? kMaxFiles : g.fileCount);
+    for (int i = 0; i < count; ++i)
+        sizes[i] = g.fileTable[i].size;
+    ComputeGaugeShares(g.gaugeRight - g.gaugeLeft, g.requiredSpace, sizes, count, shares);
+}
+
+// Asks for the disk until source exists; 0 when the user cancels.
+static int WaitForSource(HWND page, const char* source, int disk) {
+    while (_access(source, 0) != 0) {
+        char prompt[64];
+        FormatText(prompt, sizeof prompt, kDiskPrompt, disk);
+        MessageBeep(0xFFFF);
+        if (MessageBoxA(page, prompt, kDiskPromptCaption, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDCANCEL)
+            return 0;
+    }
+    return 1;
+}
+
+// Copies file record k. 0 when the run is abandoned (cancelled prompt, full
+// disk); a file that fails in any other way, or whose path would not fit the
+// buffers, is skipped.
+static int CopyTableFile(HWND page, const FileRecord* record) {
+    char target[kCopyPath], source[kCopyPath];
+    int targetFits = FormatText(target, sizeof target, "%s\\%s", g.installDir, record->targetName);
+    SetDlgItemTextA(page, IDC_COPY_FILE, target);
+    if (!targetFits || !FormatText(source, sizeof source, "%s\\%s", g.sourceDir, record->sourceName))
+        return 1;
+    if (!WaitForSource(page, source, record->disk))
+        return 0;
+    if (CopyCompressedFile(source, target) == kLzWriteFailed) {
+        ShowOutOfDiskSpace(page);
+        return 0;
+    }
+    return 1;
+}
+
+// Places the uninstaller and the .386 file in the Windows directory. 0 on a
+// full disk. *uninstallerPlaced tells whether zelunins.exe was written.
+static int PlaceWindowsFiles(HWND page, int* uninstallerPlaced) {
+    *uninstallerPlaced = 0;
+    for (int i = 0; i < kFixedFiles; ++i) {
+        char source[kCopyPath], target[kCopyPath];
+        if (!FormatText(source, sizeof source, "%s\\%s", g.installDir, kFixedSources[i]) ||
+            !FormatText(target, sizeof target, "%s\\%s", g.windowsDir, kFixedTargets[i]))
+            continue;
+        long result = CopyCompressedFile(source, target);
+        if (result == kLzWriteFailed) {
+            ShowOutOfDiskSpace(page);
+            return 0;
+        }
+        if (i == 0 && result >= 0)
+            *uninstallerPlaced = 1;
+    }
+    return 1;
+}
+
+// Copies the file table and the Windows-directory files inside one LZ run.
+static int CopyAllFiles(HWND page) {
+    int shares[kMaxFiles];
+    ComputeShares(shares);
+    SetErrorMode(SEM_FAILCRITICALERRORS);
+    LZStart();
+    int x = g.gaugeLeft;
+    copyPage.left = copyPage.right = x;
+    for (int k = 0; k < g.fileCount && k < kMaxFiles; ++k) {
+        if (!CopyTableFile(page, &g.fileTable[k])) {
+            LZDone();
+            return 0;
+        }
+        AdvanceGauge(page, &x, shares[k]);
+    }
+    int uninstallerPlaced = 0;
+    if (!PlaceWindowsFiles(page, &uninstallerPlaced)) {
+        LZDone();
+        return 0;
+    }
+    // SETUP.ZEL goes only once its copy is in place as the uninstaller:
+    // otherwise the installation would be left without one.
+    char setupCopy[kCopyPath];
+    if (uninstallerPlaced && FormatText(setupCopy, sizeof setupCopy, "%s\\SETUP.ZEL", g.installDir))
+        remove(setupCopy);
+    LZDone();
+    return 1;
+}
+
+int CopyFiles(HWND page) {
+    if (g.installSnmp && !RegisterSnmpAgent()) {
+        MessageBoxA(g.mainWindow, kSnmpFailed, g.caption, MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+    char directory[sizeof g.installDir];
+    CopyText(directory, sizeof directory, g.installDir);
+    CreateDirectoryPath(directory);
+    if (!CopyAllFiles(page))
+        return 0;
+    if (g.osKind == kOsWin95)
+        CheckDriverVersion();
+    return 1;
+}
+
+static INT_PTR OnInitDialog(HWND dialog) {
+    CenterDialog(g.mainWindow, dialog);
+    copyPage.left = copyPage.right = 0;
+    copyPage.started = 0;
+    PostMessageA(dialog, WM_COMMAND, kCmdCopyStart, 0);
+    return TRUE;
+}
+
+static INT_PTR OnCommand(HWND dialog) {
+    if (copyPage.started)
+        return TRUE;
+    copyPage.started = 1;
+    // The posted start command can arrive before the first WM_PAINT; the
+    // gauge fields must describe this page before the engine measures them.
+    UpdateWindow(dialog);
+    int result = CopyFiles(dialog);
+    PostWizardCommand(result ? kCmdShellGroup : kCmdAbandon);
+    EndDialog(dialog, 0);
+    return TRUE;
+}
+
+static INT_PTR OnPaint(HWND dialog) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(g.mainWindow, &paint);
+    PaintBackground(g.mainWindow, dc);
+    EndPaint(g.mainWindow, &paint);
+    dc = BeginPaint(dialog, &paint);
+    PaintGauge(dc, dialog);
+    FillGaugeStretch(dc, copyPage.left, copyPage.right);
+    EndPaint(dialog, &paint);
+    return TRUE;
+}
+
+INT_PTR CALLBACK CopyDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_COMMAND:
+        return OnCommand(dialog);
+    case WM_PAINT:
+        return OnPaint(dialog);
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        return (INT_PTR)SetCtlColors((HDC)wParam);
+    default:
+        return FALSE;
+    }
 }
