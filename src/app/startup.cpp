@@ -27,24 +27,25 @@ static const char kUninstallNotAdmin[] = "UnInstall has detected that you do not
                                          "Vantorix, please\nrun UnInstall from an account that "
                                          "has Administrator access.";
 
+int OsKindFor(DWORD platformId, DWORD major, DWORD minor) {
+    if (platformId == VER_PLATFORM_WIN32_NT) {
+        if (major == 3 && minor == 1)
+            return kOsNt31;
+        if (major == 3 && minor == 5)
+            return kOsNt35;
+        return kOsNt;
+    }
+    if (platformId == VER_PLATFORM_WIN32s)
+        return kOsNt;
+    return kOsWin95;
+}
+
 int DetectOsKind() {
     OSVERSIONINFOA info;
     memset(&info, 0, sizeof info);
     info.dwOSVersionInfoSize = sizeof info;
-    if (!GetVersionExA(&info))
-        return 1;
-    if (info.dwPlatformId == VER_PLATFORM_WIN32_NT) {
-        if (info.dwMajorVersion == 3 && info.dwMinorVersion == 1)
-            g.osKind = kOsNt31;
-        else if (info.dwMajorVersion == 3 && info.dwMinorVersion == 5)
-            g.osKind = kOsNt35;
-        else
-            g.osKind = kOsNt;
-    } else if (info.dwPlatformId == VER_PLATFORM_WIN32s) {
-        g.osKind = kOsNt;
-    } else {
-        g.osKind = kOsWin95;
-    }
+    if (GetVersionExA(&info))
+        g.osKind = OsKindFor(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion);
     return 1;
 }
 
@@ -87,9 +88,16 @@ static int ReadYesFlag(const char* scriptPath, const char* key) {
 }
 
 int ReadAutorun(const char* scriptPath) {
-    char pathName[128];
-    GetPrivateProfileStringA("Autorun", "Pathname", NO_ENTRY, pathName, sizeof pathName, scriptPath);
+    // Read with room to spare: a Pathname longer than the install directory
+    // field would otherwise arrive cut, and the run would install into a
+    // different directory than the script names. Such a script gets no
+    // unattended run at all.
+    char pathName[1024];
+    DWORD length =
+        GetPrivateProfileStringA("Autorun", "Pathname", NO_ENTRY, pathName, sizeof pathName, scriptPath);
     if (strcmp(pathName, NO_ENTRY) == 0)
+        return 0;
+    if (length >= sizeof pathName - 1 || length >= sizeof g.installDir)
         return 0;
     CopyText(g.installDir, sizeof g.installDir, pathName);
     g.installApp = ReadYesFlag(scriptPath, "VANTRX");
@@ -98,6 +106,10 @@ int ReadAutorun(const char* scriptPath) {
 }
 
 int SetupScriptPath(char* buf, size_t size) {
+    // No source directory means the module path did not fit: a script beside
+    // the root of the current drive would be somebody else's.
+    if (g.sourceDir[0] == '\0')
+        return 0;
     const char* format = g.osKind == kOsWin95 ? "%s\\SETUP95.INI" : "%s\\SETUP.INI";
     return FormatText(buf, size, format, g.sourceDir);
 }
@@ -190,7 +202,8 @@ int RunSetupProgram(HINSTANCE instance, const char* commandLine) {
     TakeSourceDirectory();
     FormatText(g.caption, sizeof g.caption, "ZEL Vantorix %s",
                g.runMode == kRunUninstall ? "UnInstall" : "Setup");
-    if (!GetWindowsDirectoryA(g.windowsDir, sizeof g.windowsDir))
+    UINT windowsLength = GetWindowsDirectoryA(g.windowsDir, sizeof g.windowsDir);
+    if (windowsLength == 0 || windowsLength >= sizeof g.windowsDir)
         g.windowsDir[0] = '\0';
     CreateMainWindow(instance);
     DetectOsKind();

@@ -58,6 +58,7 @@ EOF
 }
 missing_script nt40 SETUP.INI
 missing_script nt351 SETUP.INI
+missing_script nt31 SETUP.INI
 missing_script win95 SETUP95.INI
 
 # --- Windows 95 with an installation recorded ----------------------------------
@@ -83,5 +84,19 @@ exit 0
 EOF
 expect_no_page "$BB_NAME" 0
 bb_expect_eq "$(tr -d '\r' <"$BB_C/windows/ZELSETUP.INI" | grep -c '^number')" 1 "$BB_NAME: history untouched"
+
+# --- the OS kind each personality gives -----------------------------------------
+# The unit test program checks DetectOsKind against the kind named here.
+for pair in win95:3 nt31:0 nt35:1 nt351:2 nt40:2 :2; do
+    version=${pair%:*}
+    bb_prefix "oskind-${version:-default}" "$version"
+    if ZEL_EXPECT_OSKIND=${pair#*:} wh_wine "$BB_PREFIX" "$ZEL_BUILD/tests/test_startup.exe" \
+        --gtest_filter='DetectOsKind.*' >"$BB_TMP/oskind.log" 2>&1; then
+        bb_pass
+    else
+        cat "$BB_TMP/oskind.log" >&2
+        bb_fail "OS kind under personality ${version:-default}"
+    fi
+done
 
 bb_finish
