@@ -1,12 +1,137 @@
 #include "shell/progman.h"
-// Placeholder until the Program Manager group lands.
-int CreateProgramGroup(DWORD) {
+
+#include "app/state.h"
+#include "app/text.h"
+#include "install/stamp.h"
+#include "shell/shortcuts.h"
+
+#include <ddeml.h>
+#include <string.h>
+
+static const char kServiceName[] = "PROGMAN";
+static const char kNoGroup[] = "Unable to add group to Program Manager";
+
+enum { kExecuteTimeout = 10000, kRequestTimeout = 5000, kCommandSize = 1024, kPathSize = 128 };
+
+int SendProgmanCommand(DWORD ddeInstance, const char* command) {
+    HSZ service = DdeCreateStringHandleA(ddeInstance, kServiceName, CP_WINANSI);
+    if (!service)
+        return 0;
+    int result = 0;
+    HCONV conversation = DdeConnect(ddeInstance, service, service, NULL);
+    if (conversation) {
+        HDDEDATA done = DdeClientTransaction((LPBYTE)command, (DWORD)strlen(command) + 1, conversation, NULL,
+                                             0, XTYP_EXECUTE, kExecuteTimeout, NULL);
+        result = done ? 1 : 0;
+        DdeDisconnect(conversation);
+    }
+    DdeFreeStringHandle(ddeInstance, service);
+    return result;
+}
+
+// One CF_TEXT request on an open conversation; the text is cut to leave room
+// for the terminator, so the buffer never overflows whatever the answer's size.
+static int RequestText(DWORD ddeInstance, HCONV conversation, const char* group, char* buffer) {
+    HSZ item = DdeCreateStringHandleA(ddeInstance, group, CP_WINANSI);
+    if (!item)
+        return 0;
+    DWORD copied = 0;
+    HDDEDATA data =
+        DdeClientTransaction(NULL, 0, conversation, item, CF_TEXT, XTYP_REQUEST, kRequestTimeout, NULL);
+    if (data) {
+        copied = DdeGetData(data, (LPBYTE)buffer, kGroupDescriptionSize - 1, 0);
+        if (copied > kGroupDescriptionSize - 1)
+            copied = 0;
+        buffer[copied] = '\0';
+        DdeFreeDataHandle(data);
+    }
+    DdeFreeStringHandle(ddeInstance, item);
+    return (int)copied;
+}
+
+int RequestProgmanGroup(DWORD ddeInstance, const char* group, char* buffer) {
+    buffer[0] = '\0';
+    HSZ service = DdeCreateStringHandleA(ddeInstance, kServiceName, CP_WINANSI);
+    if (!service)
+        return 0;
+    int copied = 0;
+    HCONV conversation = DdeConnect(ddeInstance, service, service, NULL);
+    if (conversation) {
+        copied = RequestText(ddeInstance, conversation, group, buffer);
+        DdeDisconnect(conversation);
+    }
+    DdeFreeStringHandle(ddeInstance, service);
+    return copied;
+}
+
+static int FileExists(const char* path) {
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+void TakeInstalledVersion() {
+    char path[kPathSize];
+    unsigned char stamp[kStampSize];
+    if (!FormatText(path, sizeof path, "%s\\VANTRX32.EXE", g.installDir))
+        return;
+    if (ReadVersionStamp(path, stamp))
+        VersionStampText(stamp, g.versionText);
+}
+
+// Only when Notepad and the install directory's READ.ME are both there.
+static int ReadMeWanted() {
+    char notepad[kPathSize], readMe[kPathSize];
+    if (!FormatText(notepad, sizeof notepad, "%s\\NOTEPAD.EXE", g.windowsDir) ||
+        !FormatText(readMe, sizeof readMe, "%s\\READ.ME", g.installDir))
+        return 0;
+    return FileExists(notepad) && FileExists(readMe);
+}
+
+// The items after the group exists; their failures go unnoticed by design.
+static void AddProgmanItems(DWORD ddeInstance) {
+    char command[kCommandSize];
+    if (FormatText(command, sizeof command, "[AddItem(%s\\VANTRX32.EXE,ZEL Vantorix v%s)]", g.installDir,
+                   g.versionText))
+        SendProgmanCommand(ddeInstance, command);
+    SendProgmanCommand(ddeInstance, "[ReplaceItem(\"UnInstall\")]");
+    if (FormatText(command, sizeof command,
+                   "[AddItem(%s\\ZELUNINS.EXE -uninstall,UnInstall,%s\\ZELUNINS.EXE,1)]", g.windowsDir,
+                   g.windowsDir))
+        SendProgmanCommand(ddeInstance, command);
+    SendProgmanCommand(ddeInstance, "[ReplaceItem(\"ReadMe\")]");
+    if (ReadMeWanted() &&
+        FormatText(command, sizeof command, "[AddItem(%s\\NOTEPAD.EXE %s\\read.me,ReadMe,%s\\NOTEPAD.EXE)]",
+                   g.windowsDir, g.installDir, g.windowsDir))
+        SendProgmanCommand(ddeInstance, command);
+}
+
+static int MakeProgmanGroup(DWORD ddeInstance) {
+    if (!SendProgmanCommand(ddeInstance, "[CreateGroup(ZEL Vantorix)]")) {
+        MessageBoxA(g.mainWindow, kNoGroup, "Error", MB_ICONINFORMATION | MB_OK);
+        return 0;
+    }
+    SendProgmanCommand(ddeInstance, "[ShowGroup(ZEL Vantorix, 2)]");
+    SendProgmanCommand(ddeInstance, "[ShowGroup(ZEL Vantorix, 1)]");
+    TakeInstalledVersion();
+    AddProgmanItems(ddeInstance);
     return 1;
 }
-int SendProgmanCommand(DWORD, const char*) {
-    return 0;
+
+static void MakeStartMenuShortcuts() {
+    char name[kPathSize], target[kPathSize];
+    TakeInstalledVersion();
+    if (FormatText(name, sizeof name, "ZEL Vantorix v%s", g.versionText) &&
+        FormatText(target, sizeof target, "%s\\VANTRX32.EXE", g.installDir))
+        CreateStartMenuShortcut(kProgramGroupName, name, target, 0);
+    if (FormatText(target, sizeof target, "%s\\README.TXT", g.installDir))
+        CreateStartMenuShortcut(kProgramGroupName, "ReadMe", target, 0);
+    if (FormatText(target, sizeof target, "%s\\ZELUNINS.EXE", g.windowsDir))
+        CreateStartMenuShortcut(kProgramGroupName, "unInstall", target, 1);
 }
-int RequestProgmanGroup(DWORD, const char*, char* buffer) {
-    buffer[0] = 0;
-    return 0;
+
+int CreateProgramGroup(DWORD ddeInstance) {
+    if (g.osKind == kOsWin95) {
+        MakeStartMenuShortcuts();
+        return 1;
+    }
+    return MakeProgmanGroup(ddeInstance);
 }

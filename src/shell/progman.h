@@ -1,10 +1,14 @@
 // The Program Manager group over DDE on Windows NT (Start Menu shortcuts on
-// Windows 95) and the Program Manager channel.
+// Windows 95) and the Program Manager channel: one conversation per command
+// or request, on the main window's client-only DDEML instance.
 #pragma once
 
 #include <windows.h>
 
 enum { kGroupDescriptionSize = 4096 };
+
+// The group, and the Start Menu folder, of the installed application.
+static const char kProgramGroupName[] = "ZEL Vantorix";
 
 // 1 when the shell entries were made, 0 when Program Manager refused the group.
 int CreateProgramGroup(DWORD ddeInstance);
@@ -12,6 +16,11 @@ int CreateProgramGroup(DWORD ddeInstance);
 // Nonzero when Program Manager accepted the command.
 int SendProgmanCommand(DWORD ddeInstance, const char* command);
 
-// Copies at most 4096 bytes of the group's description into buffer (4096
-// bytes, always terminated). Returns the number of bytes received, 0 when none.
+// Copies the group's description into buffer (4096 bytes, always terminated,
+// so at most 4095 bytes of text). Returns the number of bytes copied, 0 when
+// nothing was received (buffer then holds an empty text).
 int RequestProgmanGroup(DWORD ddeInstance, const char* group, char* buffer);
+
+// Sets versionText from the version stamp of VANTRX32.EXE in the install
+// directory; leaves it as the setup script set it when no stamp can be read.
+void TakeInstalledVersion();
