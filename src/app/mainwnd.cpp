@@ -88,7 +88,7 @@ INT_PTR CALLBACK WaitDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 static LRESULT OnCreate(HWND window, LPARAM lParam) {
     g.appInstance = ((CREATESTRUCTA*)lParam)->hInstance;
     DWORD instance = 0;
-    if (DdeInitializeA(&instance, NULL, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
+    if (StartProgmanClient(&instance) != DMLERR_NO_ERROR) {
         g.ddeInstance = 0;
         return 0;
     }

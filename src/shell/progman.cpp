@@ -13,6 +13,15 @@ static const char kNoGroup[] = "Unable to add group to Program Manager";
 
 enum { kExecuteTimeout = 10000, kRequestTimeout = 5000, kCommandSize = 1024, kPathSize = 128 };
 
+static HDDEDATA CALLBACK IgnoreDdeEvent(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+    return NULL;
+}
+
+UINT StartProgmanClient(DWORD* ddeInstance) {
+    *ddeInstance = 0;
+    return DdeInitializeA(ddeInstance, IgnoreDdeEvent, APPCMD_CLIENTONLY | CBF_SKIP_ALLNOTIFICATIONS, 0);
+}
+
 int SendProgmanCommand(DWORD ddeInstance, const char* command) {
     HSZ service = DdeCreateStringHandleA(ddeInstance, kServiceName, CP_WINANSI);
     if (!service)

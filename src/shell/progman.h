@@ -10,6 +10,13 @@ enum { kGroupDescriptionSize = 4096 };
 // The group, and the Start Menu folder, of the installed application.
 static const char kProgramGroupName[] = "ZEL Vantorix";
 
+// Makes the client-only DDEML instance the main window keeps for Program
+// Manager. DDEML would call the instance's callback for registration and
+// disconnect notifications (a server starting or ending while Setup runs), so
+// the instance gets one that answers nothing, and skips those notifications.
+// Returns DdeInitializeA's result.
+UINT StartProgmanClient(DWORD* ddeInstance);
+
 // 1 when the shell entries were made, 0 when Program Manager refused the group.
 int CreateProgramGroup(DWORD ddeInstance);
 

@@ -85,7 +85,7 @@ class ProgmanGroup : public ::testing::Test {
         g.osKind = kOsNt;
         ASSERT_TRUE(CopyText(g.windowsDir, sizeof g.windowsDir, windowsDir.c_str()));
         UseInstallDir("Program Files\\Vantrx", "1.00");
-        ASSERT_EQ(DdeInitializeA(&dde, NULL, APPCMD_CLIENTONLY, 0), (UINT)DMLERR_NO_ERROR);
+        ASSERT_EQ(StartProgmanClient(&dde), (UINT)DMLERR_NO_ERROR);
         server.reset(new ProgmanServer(base));
     }
     void TearDown() override {
@@ -334,6 +334,34 @@ TEST_F(ProgmanGroup, RequestStaysWithinTheBuffer) {
     EXPECT_NE(text.find("\r\n\"One\",\"C:\\Dir\\ONE.EXE\",C:\\Dir,C:\\Dir\\ONE.EXE,"), std::string::npos)
         << text;
     EXPECT_TRUE(guardIntact());
+}
+
+} // namespace
+
+namespace {
+
+void PumpMessages(DWORD ms) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        Sleep(10);
+    }
+}
+
+// DDEML tells every instance when a server registers or ends; the client
+// instance must survive both while the program waits in its message loop.
+TEST_F(ProgmanGroup, ServerStartingAndEndingMeanwhileIsHarmless) {
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(server->Start());
+        PumpMessages(300);
+        EXPECT_EQ(SendProgmanCommand(dde, "[CreateGroup(Meanwhile)]"), 1);
+        server->Stop();
+        PumpMessages(300);
+        EXPECT_EQ(SendProgmanCommand(dde, "[ShowGroup(Meanwhile, 1)]"), 0);
+    }
 }
 
 } // namespace
