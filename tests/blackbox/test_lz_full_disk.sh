@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the LZ unit tests with a drive that is really full: T: is mapped
+# Runs the full-disk unit tests (LZ copies, runtime libraries of the SNMP
+# agent, the copy engine) with a drive that is really full: T: is mapped
 # through the prefix's dosdevices onto a 64 KB tmpfs, and a compressed file
 # that expands to far more than that is made with Debian's mscompress.
 set -u
@@ -28,12 +29,16 @@ for i in $(seq 1 8000); do printf 'line %05d of the big payload\n' "$i"; done >"
 
 prefix=$(wh_new_prefix lzfull) || exit 1
 ln -sfn "$small" "$prefix/dosdevices/t:"
-ZEL_FULL_DRIVE='T:' ZEL_BIG_SZDD="Z:$(echo "$work/BIG.BIN_" | tr / '\\')" \
-    wh_wine "$prefix" "$ZEL_BUILD/tests/test_lzfile.exe" --gtest_filter='LzFile.FullDisk*' >"$work/log" 2>&1
-rc=$?
-grep -v "^$" "$work/log" | tail -40
-if grep -q SKIPPED "$work/log"; then
-    echo "the full-disk test was skipped" >&2
-    exit 1
-fi
+rc=0
+for run in "test_lzfile LzFile.FullDisk*" "test_snmp Snmp.FullSystemDisk*" "test_copyengine CopyEngine.FullTarget*"; do
+    set -f; set -- $run; set +f
+    ZEL_FULL_DRIVE='T:' ZEL_BIG_SZDD="Z:$(echo "$work/BIG.BIN_" | tr / '\\')" \
+        wh_wine "$prefix" "$ZEL_BUILD/tests/$1.exe" --gtest_filter="$2" >"$work/log" 2>&1 || rc=1
+    grep -v "^$" "$work/log" | grep -vE '^\[(==========|----------)\]' | tail -30
+    if ! grep -q '^\[  PASSED  \] 1 test' "$work/log" || grep -q SKIPPED "$work/log"; then
+        echo "$1: $2 did not pass" >&2
+        rc=1
+    fi
+    rm -rf "$small"/*
+done
 exit $rc

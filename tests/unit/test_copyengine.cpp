@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdlib.h>
 #include <string>
 #include <vector>
 
@@ -333,6 +334,118 @@ TEST_F(CopyGauge, RepaintDuringThePromptKeepsTheFill) {
         GTEST_SKIP() << "this display driver keeps no pixels for windows";
     EXPECT_EQ(before, Fill());
     EXPECT_EQ(after, Fill());
+}
+
+} // namespace
+
+namespace {
+
+// A full install disk. Needs a really small drive: tests/blackbox/test_lz_full_disk.sh
+// maps one onto a 64 KB tmpfs (ZEL_FULL_DRIVE) and makes a large compressed
+// file with mscompress (ZEL_BIG_SZDD).
+TEST_F(CopyEngine, FullTargetDiskAbandonsWithOutOfDiskSpace) {
+    const char* drive = getenv("ZEL_FULL_DRIVE");
+    const char* bigSzdd = getenv("ZEL_BIG_SZDD");
+    if (!drive || !bigSzdd)
+        GTEST_SKIP() << "no small drive mapped (run through tests/blackbox/test_lz_full_disk.sh)";
+    std::string smallInstall = std::string(drive) + "\\VANTRX";
+    strcpy(g.installDir, smallInstall.c_str());
+    AddFile(1, "SAMPLE.TX_", "SAMPLE.TXT", SampleSzdd(), 114);
+    AddFile(1, "BIG.BI_", "BIG.BIN", "", 400000);
+    ASSERT_TRUE(CopyFileA(bigSzdd, In(source, "BIG.BI_").c_str(), FALSE));
+    AddFile(1, "SETUP.ZEL", "SETUP.ZEL", "MZ setup program copy");
+    HWND page = NULL;
+    onActivate = [&](HWND box) {
+        if (IsMessageBox(box))
+            page = GetWindow(box, GW_OWNER);
+    };
+    BoxScript boxes;
+    boxes.Answer(IDOK);
+    EXPECT_EQ(RunPage(), 501);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Out of disk space");
+    EXPECT_EQ(boxes.boxes[0].caption, "ERROR");
+    EXPECT_EQ(boxes.boxes[0].icon, 0u);
+    EXPECT_EQ(boxes.boxes[0].buttons, (UINT)MB_OK);
+    EXPECT_TRUE(page != NULL && page != g.mainWindow) << "owned by the page";
+    EXPECT_EQ(ReadWholeFile(In(smallInstall, "SAMPLE.TXT")), kSampleText); // copied before: left behind
+    EXPECT_FALSE(Exists(In(smallInstall, "SETUP.ZEL")));                   // nothing after the full disk
+    EXPECT_FALSE(Exists(In(windows, "zelunins.exe")));
+    EXPECT_TRUE(DeleteFileA(In(smallInstall, "BIG.BIN").c_str())) << "target closed";
+    RemoveTree(smallInstall);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CopyEngine, SnmpComponentRegistersAndCopiesTheRuntimeLibraries) {
+    const struct {
+        int flag;
+        bool registered;
+    } cases[] = {{0, false}, {1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.flag);
+        g.installSnmp = c.flag;
+        g.fileCount = 0;
+        g.requiredSpace = 0;
+        CreateDirectoryA(In(windows, "SYSTEM32").c_str(), NULL);
+        ASSERT_TRUE(WriteWholeFile(In(source, "MSVCRT.DL_"), SampleSzdd()));
+        AddStandardFiles();
+        BoxScript boxes;
+        EXPECT_EQ(RunPage(), 505);
+        EXPECT_TRUE(boxes.boxes.empty());
+        HKEY key;
+        bool keyFound =
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\ZEL\\SNMP\\SCSI_SYSTEM_AGENT\\CurrentVersion", 0,
+                          KEY_READ, &key) == ERROR_SUCCESS;
+        if (keyFound)
+            RegCloseKey(key);
+        EXPECT_EQ(keyFound, c.registered);
+        EXPECT_EQ(Exists(In(windows, "SYSTEM32\\MSVCRT.DLL")), c.registered);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\ZEL\\SNMP\\SCSI_SYSTEM_AGENT\\CurrentVersion");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\ZEL\\SNMP\\SCSI_SYSTEM_AGENT");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\ZEL\\SNMP");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\ZEL");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE,
+                      "SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters\\ExtensionAgents");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\SNMP");
+    }
+}
+
+// The install directory is made with every missing level.
+TEST_F(CopyEngine, MissingInstallDirectoryLevelsAreCreated) {
+    strcpy(g.installDir, (root + "\\NEW\\LEVEL\\VANTRX").c_str());
+    AddStandardFiles();
+    BoxScript boxes;
+    EXPECT_EQ(RunPage(), 505);
+    EXPECT_EQ(FileText(root + "\\NEW\\LEVEL\\VANTRX\\SAMPLE.TXT"), kSampleText);
+}
+
+// Windows 95 only: after the copy the installed driver is checked; with no
+// driver in SYSTEM\IOSUBSYS the user is told so, and the run goes on.
+TEST_F(CopyEngine, DriverCheckOnWindows95Only) {
+    const struct {
+        int osKind;
+        size_t boxes;
+    } cases[] = {{kOsWin95, 1}, {kOsNt, 0}, {kOsNt31, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.osKind);
+        g.osKind = c.osKind;
+        g.fileCount = 0;
+        g.requiredSpace = 0;
+        AddStandardFiles();
+        BoxScript boxes;
+        boxes.Answer(IDOK);
+        EXPECT_EQ(RunPage(), 505);
+        ASSERT_EQ(boxes.boxes.size(), c.boxes);
+        if (c.boxes) {
+            EXPECT_EQ(boxes.boxes[0].text,
+                      "There is no ZEL driver installed on your system.\n\nYou must install the "
+                      "ZEL driver by choosing\nSystem in the Control Panel.");
+        }
+    }
 }
 
 } // namespace
