@@ -4,22 +4,26 @@
 # Escape ignored on the other pages, and the component flags kept across pages.
 . "$(dirname "$0")/lib.sh"
 
-# The confirmation page hands over to the copy page (104). While the copy
-# engine is still its placeholder, that page ends the run as it opens, so the
-# end of the run is what shows that 104 was reached.
-if grep -q 'Placeholder until the copy engine lands' "$ZEL_SOURCE/src/install/copyengine.cpp" 2>/dev/null; then
-    REACH_COPY='exit 0'
-else
-    REACH_COPY='page 104'
-fi
+# After the confirmation page the copy page (104) copies the files and the run
+# goes on to its end: the success message, and on Windows NT the restart
+# question (answered No), show that the route went through 104.
+SUCCESS='Installation of ZEL Vantorix was successful!'
+RESTART='To ensure that changes made by Setup have\ntaken effect, Windows NT needs to be\nrestarted.\n\nDo you want to restart Windows NT now?'
+finish_nt() { printf 'box "%s" caption "Good News" press ok\nbox "%s" press no\nexit 0\n' "$SUCCESS" "$RESTART"; }
+finish_95() { printf 'box "%s" caption "Good News" press ok\nexit 0\n' "$SUCCESS"; }
 
 ABANDON='Vantorix has not been properly installed.\n\nYou should run Setup in its entirety at a later time to install ZEL Vantorix.'
 
+# A fresh prefix with a distribution in C:\dist and an empty C:\Target.
+fresh_prefix() {
+    bb_prefix "$1" "$2"
+    bb_setup_dist "$BB_C/dist"
+    bb_minimal_script "$BB_C/dist"
+    mkdir -p "$BB_C/Target"
+}
+
 # --- Windows NT: 100, 101, 106, 103, 104 ------------------------------------------
-bb_prefix flow-nt nt40
-bb_setup_dist "$BB_C/dist"
-bb_minimal_script "$BB_C/dist"
-mkdir -p "$BB_C/Target"
+fresh_prefix flow-nt nt40
 # Escape leaves a page open and posts nothing: no page or box follows, and
 # the page still takes clicks.
 BB_NAME=flow-nt-forward
@@ -47,10 +51,11 @@ text 1008 "C:\Target"
 key escape
 nobox 500
 click 1003
-$REACH_COPY
+$(finish_nt)
 EOF
 
 # Enter presses Continue on the welcome, components and confirmation pages.
+fresh_prefix flow-nt-enter nt40
 BB_NAME=flow-nt-enter
 bb_run_driver <<EOF
 start "C:\dist\SETUP.EXE"
@@ -63,9 +68,10 @@ page 106
 key enter
 page 103
 key enter
-$REACH_COPY
+$(finish_nt)
 EOF
 
+fresh_prefix flow-nt-pages nt40
 # Every Back: 103 -> 106 -> 101. Components cleared on Continue are both
 # stored as 0, so the page shows them cleared when it opens again.
 BB_NAME=flow-nt-back
@@ -79,6 +85,7 @@ click 1003
 page 106
 click 1005
 click 1006
+sleep 300
 check 1005 0
 check 1006 0
 click 1003
@@ -88,6 +95,7 @@ page 106
 check 1005 0
 check 1006 0
 click 1005
+sleep 300
 click 101
 page 101
 text 1001 "C:\Target"
@@ -154,10 +162,9 @@ exit 0
 EOF
 
 # --- Windows 95: 100, 101, 103, 104; Back on 103 returns to the path page --------
-bb_prefix flow-95 win95
-bb_setup_dist "$BB_C/dist"
-bb_minimal_script "$BB_C/dist"
-mkdir -p "$BB_C/Target"
+fresh_prefix flow-95 win95
+# An installed disk-array driver, so that the end of the run asks nothing more.
+bb_stamped_file "$BB_C/windows/system/IOSUBSYS/ZELSCSI.MPD" 9 Z Z
 BB_NAME=flow-95
 bb_run_driver <<EOF
 start "C:\dist\SETUP.EXE"
@@ -178,7 +185,7 @@ page 105
 click 1000
 page 103
 click 1003
-$REACH_COPY
+$(finish_95)
 EOF
 
 bb_finish
