@@ -1,0 +1,226 @@
+#!/usr/bin/env bash
+# ./run demo: installs the sample distribution (build/x86_64/dist) the way a
+# user would, under Wine with the Windows NT 4.0 personality. A: is mapped
+# onto DISK1 through the prefix's dosdevices; the driver starts A:\SETUP.EXE
+# and walks the wizard (welcome -> path -> components -> confirmation ->
+# copy), A: is re-pointed to DISK2 at the disk prompt, and the closing boxes
+# are answered. Then it prints what got installed: files, ZELSETUP.INI,
+# ZEL_NT.INI, registry entries, the service and the Program Manager group.
+# Exit 0 when the installation is complete and every file matches its
+# source. DEMO_KEEP=1 keeps the prefix (its path is printed).
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+ZEL_BUILD=${ZEL_BUILD:-$top/build/x86_64}
+. "$top/tests/harness/wine-env.sh"
+export WH_ROOT=${WH_ROOT:-/var/tmp/zel-wine/demo}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zeldemo.XXXXXX")
+prefix=""
+progman_pid=""
+cleanup() {
+    [ -n "$progman_pid" ] && touch "$work/progman.stop" && wait "$progman_pid" 2>/dev/null
+    if [ "${DEMO_KEEP:-0}" = 1 ]; then
+        echo "prefix kept: $prefix"
+    else
+        wh_stop "$prefix"
+        rm -rf "$work"
+    fi
+}
+trap cleanup EXIT
+
+say() { printf '\n== %s\n' "$*"; }
+win() { local p; p=$(readlink -f "$1"); echo "Z:${p//\//\\}"; }
+fail() {
+    echo "demo: $*" >&2
+    exit 1
+}
+
+driver=$ZEL_BUILD/tools/driver/zeldriver.exe
+[ -f "$ZEL_BUILD/SETUP.EXE" ] && [ -f "$driver" ] || fail "build first (./run build)"
+if [ ! -f "$ZEL_BUILD/dist/DISK1/SETUP.EXE" ]; then
+    bash "$top/tools/dist/make-sample.sh" "$ZEL_BUILD" || fail "cannot make the sample distribution"
+fi
+# The disks are copied so the run cannot touch the build's distribution.
+cp -r "$ZEL_BUILD/dist" "$work/dist"
+disks=$(ls -d "$work/dist"/DISK* | wc -l)
+
+say "Wine prefix (Windows NT 4.0), A: -> DISK1 of $disks"
+prefix=$(wh_new_prefix demo nt40) || fail "cannot make a Wine prefix"
+c=$prefix/drive_c
+ln -sfn "$work/dist/DISK1" "$prefix/dosdevices/a:"
+echo "prefix $prefix"
+
+# The Program Manager that takes the group: Wine's own cannot run under the
+# null display driver, so our test Program Manager stands in when built.
+progman=$ZEL_BUILD/tools/progman/progman.exe
+app=1
+if [ -f "$progman" ]; then
+    wh_wine "$prefix" "$progman" --log "$(win "$work")\\progman.log" --ready "$(win "$work")\\progman.ready" \
+        --stop "$(win "$work")\\progman.stop" --timeout 600000 >/dev/null 2>&1 &
+    progman_pid=$!
+    for _ in $(seq 1 100); do
+        [ -f "$work/progman.ready" ] && break
+        sleep 0.1
+    done
+    [ -f "$work/progman.ready" ] || fail "the test Program Manager did not start"
+else
+    echo "no $progman: the application component is left out (no Program Manager to make its group)"
+    app=0
+fi
+
+# The Linux side swaps the disk while the driver holds the repeated prompt.
+(
+    for _ in $(seq 1 1500); do
+        [ -f "$c/demo.prompted" ] && break
+        sleep 0.2
+    done
+    ln -sfn "$work/dist/DISK2" "$prefix/dosdevices/a:"
+    echo "   (A: now -> DISK2)"
+    touch "$c/demo.swapped"
+) &
+swapper=$!
+
+cat >"$work/demo.scenario" <<EOF
+start "A:\\SETUP.EXE"
+timeout 60000
+page 100
+click 1003
+page 101
+type 1001 "C:\\\\Vantrx"
+click 1003
+box "The path C:\\\\Vantrx does not exist.\\nWould you like to create it?" caption "Setup" press ok
+page 106
+$([ $app = 1 ] || echo "click 1005")
+check 1005 $app
+check 1006 1
+click 1003
+page 103
+click 1003
+box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" icon exclamation buttons okcancel press ok
+touch "C:\\demo.prompted"
+waitfile "C:\\demo.swapped"
+box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" press ok
+box "Installation of ZEL Vantorix was successful!" caption "Good News" icon info press ok
+box "To ensure that changes made by Setup have\\ntaken effect, Windows NT needs to be\\nrestarted.\\n\\nDo you want to restart Windows NT now?" buttons yesno press no
+exit 0
+EOF
+
+reg_show() {
+    wh_wine "$prefix" reg query "$@" 2>/dev/null | tr -d '\r' | sed '/^$/d; s/^/   /'
+}
+
+# Prints what the run left and counts what is missing or wrong.
+demo_report() {
+    local problems=0
+    say "Installed files in C:\\Vantrx (checked against the distribution's sources)"
+    python3 - "$ZEL_BUILD/dist/manifest.txt" "$ZEL_BUILD/dist/DISK1/SETUP.INI" "$c/Vantrx" "$ZEL_BUILD/SETUP.EXE" <<'PY'
+import os, shlex, sys
+manifest, script, target_dir, setup = sys.argv[1:5]
+sources = {"setup.zel": setup}
+for line in open(manifest):
+    f = shlex.split(line, comments=True)
+    if len(f) >= 3:
+        sources[f[2].lower()] = f[1]
+entries = [l.split("=", 1)[1].split() for l in open(script) if l.lower().startswith("file")]
+bad = 0
+for disk, source, target, size in entries:
+    path = os.path.join(target_dir, target)
+    want = open(sources[target.lower()], "rb").read()
+    if target.lower() == "setup.zel":
+        state = "removed after use (ok)" if not os.path.exists(path) else "STILL THERE"
+        bad += os.path.exists(path)
+    elif not os.path.exists(path):
+        state, bad = "MISSING", bad + 1
+    elif open(path, "rb").read() != want:
+        state, bad = "DIFFERS from its source", bad + 1
+    else:
+        state = "identical to its source"
+    print("   disk %s  %-13s -> %-13s %8s bytes  %s" % (disk, source, target, size, state))
+extra = sorted(set(os.listdir(target_dir)) - {e[2] for e in entries}) if os.path.isdir(target_dir) else []
+for name in extra:
+    print("   also    %s" % name)
+sys.exit(bad)
+PY
+    problems=$((problems + $?))
+
+    say "Windows directory"
+    local f
+    for f in zelunins.exe vantrx.386 ZELSETUP.INI; do
+        if [ -f "$c/windows/$f" ]; then
+            echo "   $f ($(stat -c %s "$c/windows/$f") bytes)"
+        else
+            echo "   $f MISSING"
+            problems=$((problems + 1))
+        fi
+    done
+    cmp -s "$c/windows/zelunins.exe" "$ZEL_BUILD/SETUP.EXE" || {
+        echo "   zelunins.exe is not a copy of SETUP.EXE"
+        problems=$((problems + 1))
+    }
+    for f in msvcrt.dll msvcrt40.dll; do
+        if cmp -s "$c/windows/system32/$f" "$WH_ROOT/template/drive_c/windows/system32/$f"; then
+            echo "   system32\\$f: expanded from the disk, identical to the prefix's own"
+        else
+            echo "   system32\\$f DIFFERS from the prefix's own"
+            problems=$((problems + 1))
+        fi
+    done
+
+    say "Install history C:\\windows\\ZELSETUP.INI"
+    tr -d '\r' <"$c/windows/ZELSETUP.INI" 2>/dev/null | sed 's/^/   /'
+    say "Logger configuration C:\\Vantrx\\ZEL_NT.INI"
+    if [ -f "$c/Vantrx/ZEL_NT.INI" ]; then
+        tr -d '\r' <"$c/Vantrx/ZEL_NT.INI" | sed 's/^/   /'
+    else
+        echo "   MISSING"
+        problems=$((problems + 1))
+    fi
+
+    say "Registry"
+    reg_show 'HKLM\SOFTWARE\ZEL' /s
+    reg_show 'HKLM\SYSTEM\CurrentControlSet\Services\SNMP\Parameters\ExtensionAgents' /v zelScsi
+    wh_wine "$prefix" reg query 'HKLM\SOFTWARE\ZEL\SNMP\SCSI_SYSTEM_AGENT\CurrentVersion' /v Pathname 2>/dev/null |
+        grep -qi 'ZELAGENT.DLL' || {
+        echo "   SNMP agent not registered"
+        problems=$((problems + 1))
+    }
+
+    say "Service ZELSRV"
+    if wh_wine "$prefix" reg query 'HKLM\SYSTEM\CurrentControlSet\Services\ZELSRV' >/dev/null 2>&1; then
+        reg_show 'HKLM\SYSTEM\CurrentControlSet\Services\ZELSRV' /v ImagePath
+        reg_show 'HKLM\SYSTEM\CurrentControlSet\Services\ZELSRV' /v Start
+    else
+        echo "   not created"
+        problems=$((problems + 1))
+    fi
+
+    if [ -f "$work/progman.log" ]; then
+        say "Program Manager (test server) commands received"
+        tr -d '\r' <"$work/progman.log" | sed 's/^/   /'
+    fi
+    return "$problems"
+}
+
+say "Running A:\\SETUP.EXE through the wizard"
+rc=0
+wh_wine "$prefix" "$driver" "$(win "$work/demo.scenario")" "$(win "$work")\\transcript.txt" \
+    >"$work/driver.out" 2>&1 || rc=$?
+kill "$swapper" 2>/dev/null
+wait "$swapper" 2>/dev/null
+grep -E '^(step|pressed|saw|program)' "$work/transcript.txt" 2>/dev/null | sed 's/^/   /'
+if [ "$rc" -ne 0 ]; then
+    echo "---- driver failed (exit $rc); transcript tail:"
+    tail -n 25 "$work/transcript.txt" 2>/dev/null || cat "$work/driver.out"
+fi
+
+demo_report
+report=$?
+
+say "Summary"
+if [ "$rc" -eq 0 ] && [ "$report" -eq 0 ]; then
+    echo "ZEL Vantorix 1.K2 installed in C:\\Vantrx from $disks disks: wizard, disk swap, files, history,"
+    echo "registry and service as shown above. Demo passed."
+    exit 0
+fi
+echo "Demo FAILED (driver exit $rc, $report problem(s) in the installation)."
+exit 1
