@@ -13,9 +13,18 @@ host=${ZEL_HOST_BUILD:-$(dirname "$build")/host}
 out=$build/dist
 standins=$build/tools/standins
 
-# Disk 1 holds the setup program twice and the prefix's msvcrt.dll, more
-# than a 1.44 MB floppy takes: the sample uses 2.88 MB disks.
-capacity=2949120
+# Disk 1 holds the setup program twice and the prefix's msvcrt.dll (1.4 MB
+# compressed), more than a 1.44 MB floppy takes: the sample uses 2.88 MB
+# disks, or larger ones in steps of 512 KB when the setup program outgrows
+# them.
+capacity_for() {
+    local setup_size=$1 need cap=2949120
+    need=$((2 * setup_size + 1800000))
+    while [ "$cap" -lt "$need" ]; do
+        cap=$((cap + 524288))
+    done
+    echo "$cap"
+}
 
 log() { echo "make-sample: $*" >&2; }
 
@@ -32,6 +41,8 @@ for f in "$build/SETUP.EXE" "$standins/VANTRX32.EXE" "$standins/ZELAGENT.DLL" "$
         exit 1
     }
 done
+
+capacity=$(capacity_for "$(stat -c %s "$build/SETUP.EXE")")
 
 # The runtime libraries of a prefix: the template's copies when there is a
 # template, else Wine's own files, which wineboot copies into every prefix.
