@@ -144,7 +144,7 @@ swapper=$!
 bb_run_driver <<'EOF'
 start "A:\SETUP.EXE"
 timeout 60000
-box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" icon exclamation buttons okcancel owner page press ok
+box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" icon exclamation buttons okcancel press ok
 touch "C:\prompted"
 waitfile "C:\swapped"
 box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" press ok
