@@ -114,14 +114,14 @@ demo_report() {
     local problems=0
     say "Installed files in C:\\Vantrx (checked against the distribution's sources)"
     python3 - "$ZEL_BUILD/dist/manifest.txt" "$ZEL_BUILD/dist/DISK1/SETUP.INI" "$c/Vantrx" "$ZEL_BUILD/SETUP.EXE" <<'PY'
-import os, shlex, sys
+import os, re, shlex, sys
 manifest, script, target_dir, setup = sys.argv[1:5]
 sources = {"setup.zel": setup}
 for line in open(manifest):
     f = shlex.split(line, comments=True)
     if len(f) >= 3:
         sources[f[2].lower()] = f[1]
-entries = [l.split("=", 1)[1].split() for l in open(script) if l.lower().startswith("file")]
+entries = [l.split("=", 1)[1].split() for l in open(script) if re.match(r"file[0-9]+=", l)]
 bad = 0
 for disk, source, target, size in entries:
     path = os.path.join(target_dir, target)
