@@ -16,6 +16,11 @@ void CreateStartMenuShortcut(const char* group, const char* name, const char* ta
     UINT length = GetWindowsDirectoryA(windows, sizeof windows);
     if (length == 0 || length >= sizeof windows)
         return;
+    // Each level in turn: a Windows directory without a Start Menu (a fresh
+    // profile) gets one rather than losing every shortcut.
+    if (!FormatText(path, sizeof path, "%s\\Start Menu", windows))
+        return;
+    CreateDirectoryA(path, NULL);
     if (!FormatText(path, sizeof path, "%s\\Start Menu\\Programs", windows))
         return;
     CreateDirectoryA(path, NULL);
