@@ -6,7 +6,8 @@
 #                                      removed when the script ends
 #   bb_win PATH                        Windows path (Z:\...) of a Unix path
 #   bb_drive A: /unix/dir              map a drive letter onto a Unix folder
-#   bb_setup_dist DIR                  SETUP.EXE (and the sample distribution, once built) into DIR
+#   bb_setup_dist DIR                  SETUP.EXE into DIR; the sample distribution, when built,
+#                                      too: DIR/DISK1 (SETUP.EXE and the scripts), DIR/DISK2
 #   bb_run_driver [FILE]               run zeldriver.exe on a scenario file or on stdin;
 #                                      prints the transcript and counts a failure when it fails
 #   bb_expect_driver_fails PATTERN [FILE]  the driver must fail, its reason matching PATTERN
@@ -96,6 +97,7 @@ bb_setup_dist() {
     mkdir -p "$dir"
     if [ -d "$ZEL_BUILD/dist" ]; then
         cp -r "$ZEL_BUILD/dist/." "$dir/"
+        [ -d "$dir/DISK1" ] && cp "$ZEL_BUILD/SETUP.EXE" "$dir/DISK1/SETUP.EXE"
     fi
     cp "$ZEL_BUILD/SETUP.EXE" "$dir/SETUP.EXE"
 }
@@ -121,7 +123,8 @@ bb_run_driver() {
         echo "---- transcript of scenario ${BB_NAME:-?} (driver exit $rc) ----" >&2
         cat "$BB_TRANSCRIPT" >&2 2>/dev/null || cat "$BB_TMP/driver.out" >&2
         echo "----" >&2
-        bb_fail "scenario ${BB_NAME:-?}: $(tail -n 2 "$BB_TRANSCRIPT" 2>/dev/null | head -n 1)"
+        bb_fail "scenario ${BB_NAME:-?}: $(grep -m1 '^FAILED line' "$BB_TRANSCRIPT" 2>/dev/null ||
+            tail -n 1 "$BB_TMP/driver.out")"
         return 1
     fi
     bb_pass

@@ -30,7 +30,8 @@
 //   key escape|enter|tab|space   a key press to the window with the focus
 //   box "TEXT" [caption "C"] [icon info|exclamation|stop|question|none]
 //       [buttons ok|okcancel|yesno|yesnocancel] [owner main|page]
-//       press ok|cancel|yes|no   wait for a message box, check it, press a button
+//       [press ok|cancel|yes|no] wait for a message box, check it, press a button
+//                                (without `press` the box stays up: a later step presses it)
 //   nobox MS                     no new message box or page appears within MS ms
 //   post MSG WPARAM LPARAM       post a message to the main window (numbers: decimal or 0x)
 //   send MSG WPARAM LPARAM       send one (waits for the answer, at most `timeout`)
@@ -509,8 +510,6 @@ static std::string CheckBox(HWND box, const Words& w, int* button) {
             return "box " + key + " is " + Quote(actual) + ", expected " + Quote(value) + " (text " +
                    Quote(info.text) + ")";
     }
-    if (!*button)
-        return "the step does not say which button to press";
     return "";
 }
 
@@ -531,8 +530,8 @@ static std::string StepBox(const Words& w) {
         return error;
     int button = 0;
     error = CheckBox(box, w, &button);
-    if (!error.empty())
-        return error;
+    if (!error.empty() || !button)
+        return error; // without `press` the box stays up for a later step
     HWND control = ControlOf(box, button);
     if (!control || !IsWindowVisible(control))
         return "the box has no " + w.back() + " button";
@@ -704,7 +703,7 @@ static const struct {
     {"type", 3, 3, StepType},
     {"click", 2, 2, StepClick},
     {"key", 2, 2, StepKey},
-    {"box", 4, 12, StepBox},
+    {"box", 2, 12, StepBox},
     {"nobox", 2, 2, StepNobox},
     {"post", 4, 4, StepPost},
     {"send", 4, 4, StepSend},
