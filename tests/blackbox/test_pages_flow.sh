@@ -3,14 +3,7 @@
 # the forward routes, every Back and Exit, the exit confirmation page's keys,
 # Escape ignored on the other pages, and the component flags kept across pages.
 . "$(dirname "$0")/lib.sh"
-
-# After the confirmation page the copy page (104) copies the files and the run
-# goes on to its end: the success message, and on Windows NT the restart
-# question (answered No), show that the route went through 104.
-SUCCESS='Installation of ZEL Vantorix was successful!'
-RESTART='To ensure that changes made by Setup have\ntaken effect, Windows NT needs to be\nrestarted.\n\nDo you want to restart Windows NT now?'
-finish_nt() { printf 'box "%s" caption "Good News" press ok\nbox "%s" press no\nexit 0\n' "$SUCCESS" "$RESTART"; }
-finish_95() { printf 'box "%s" caption "Good News" press ok\nexit 0\n' "$SUCCESS"; }
+. "$(dirname "$0")/pages_lib.sh"
 
 ABANDON='Vantorix has not been properly installed.\n\nYou should run Setup in its entirety at a later time to install ZEL Vantorix.'
 
@@ -24,6 +17,7 @@ fresh_prefix() {
 
 # --- Windows NT: 100, 101, 106, 103, 104 ------------------------------------------
 fresh_prefix flow-nt nt40
+start_progman
 # Escape leaves a page open and posts nothing: no page or box follows, and
 # the page still takes clicks.
 BB_NAME=flow-nt-forward
@@ -54,8 +48,38 @@ click 1003
 $(finish_nt)
 EOF
 
+agent_registered() {
+    bb_reg_query 'HKLM\SOFTWARE\ZEL\SNMP\SCSI_SYSTEM_AGENT\CurrentVersion' | grep -qi '^HKEY_LOCAL_MACHINE'
+}
+if agent_registered; then bb_pass; else bb_fail "SNMP agent not registered with its box checked"; fi
+
+# Both components cleared: both flags are 0, so the run registers no SNMP
+# agent and makes no shell entries (no Program Manager runs in this prefix,
+# so a group attempt would fail the run), yet it ends in success.
+fresh_prefix flow-nt-none nt40
+BB_NAME=flow-nt-none
+bb_run_driver <<EOF
+start "C:\dist\SETUP.EXE"
+page 100
+click 1003
+page 101
+type 1001 "C:\Target"
+click 1003
+page 106
+click 1005
+click 1006
+sleep 300
+click 1003
+page 103
+click 1003
+$(finish_nt)
+EOF
+if agent_registered; then bb_fail "SNMP agent registered with its box cleared"; else bb_pass; fi
+bb_expect_file "$BB_C/Target/VANTRX32.EXE"
+
 # Enter presses Continue on the welcome, components and confirmation pages.
 fresh_prefix flow-nt-enter nt40
+start_progman
 BB_NAME=flow-nt-enter
 bb_run_driver <<EOF
 start "C:\dist\SETUP.EXE"

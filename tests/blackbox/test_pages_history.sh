@@ -3,13 +3,7 @@
 # seen from outside: rows in history order, where OK and Cancel lead, and the
 # removal of the chosen or only installation.
 . "$(dirname "$0")/lib.sh"
-
-# After the confirmation page the copy page (104) copies the files and the run
-# goes on to its end: the success message, and on Windows NT the restart
-# question (answered No), show that the route went through 104.
-SUCCESS='Installation of ZEL Vantorix was successful!'
-RESTART='To ensure that changes made by Setup have\ntaken effect, Windows NT needs to be\nrestarted.\n\nDo you want to restart Windows NT now?'
-finish_nt() { printf 'box "%s" caption "Good News" press ok\nbox "%s" press no\nexit 0\n' "$SUCCESS" "$RESTART"; }
+. "$(dirname "$0")/pages_lib.sh"
 
 NOTHING='UnInstall has not changed your system in any way.'
 SETUP_HINT='To replace an existing version of Vantorix, click on that version and then choose OK.'
@@ -30,6 +24,7 @@ bb_prefix history-setup nt40
 bb_setup_dist "$BB_C/dist"
 bb_minimal_script "$BB_C/dist"
 three_recorded
+start_progman
 # OK without a row and Cancel lead back to the path page; a chosen row goes
 # straight on to the components page in replace mode.
 BB_NAME=history-setup

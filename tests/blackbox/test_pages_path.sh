@@ -4,13 +4,7 @@
 # create question, free space (a small drive, and more than 4 GiB), and the
 # overwrite question for recorded installations.
 . "$(dirname "$0")/lib.sh"
-
-# After the confirmation page the copy page (104) copies the files and the run
-# goes on to its end: the success message, and on Windows NT the restart
-# question (answered No), show that the route went through 104.
-SUCCESS='Installation of ZEL Vantorix was successful!'
-RESTART='To ensure that changes made by Setup have\ntaken effect, Windows NT needs to be\nrestarted.\n\nDo you want to restart Windows NT now?'
-finish_nt() { printf 'box "%s" caption "Good News" press ok\nbox "%s" press no\nexit 0\n' "$SUCCESS" "$RESTART"; }
+. "$(dirname "$0")/pages_lib.sh"
 
 INVALID='The pathname you have entered is invalid.'
 CAPTION='ZEL Vantorix Setup'
@@ -202,6 +196,7 @@ bb_setup_dist "$BB_C/dist"
 bb_minimal_script "$BB_C/dist"
 bb_stamped_file "$BB_C/Vantrx/VANTRX32.EXE" 2 1 A
 bb_history 'C:\Vantrx'
+start_progman
 question() {
     printf 'ZEL Vantorix v2.1A\\nis already installed in:\\n\\n     %s\\n\\nDo you want to overwrite it?' "$1"
 }
