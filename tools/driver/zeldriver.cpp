@@ -777,7 +777,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     FILE* scenario = fopen(argv[1], "r");
-    d.transcript = fopen(argv[2], "w");
+    d.transcript = fopen(argv[2], "wb"); // plain \n lines for the Linux side
     if (!scenario || !d.transcript) {
         fprintf(stderr, "zeldriver: cannot open %s\n", !scenario ? argv[1] : argv[2]);
         return 2;
