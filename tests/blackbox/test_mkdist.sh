@@ -7,7 +7,10 @@
 #      and no disk written;
 #   4. round trip: files -> mkdist disks (two, laid out by capacity) ->
 #      unattended SETUP.EXE from A: under Wine, A: re-pointed to DISK2 at the
-#      disk prompt -> installed files identical to the inputs.
+#      disk prompt -> installed files identical to the inputs;
+#   5. the Windows build mkdist.exe writes the same disks as the native one;
+#   6. with mtools: a disk filled to the last cluster of the default capacity
+#      fits its 1.44 MB floppy image exactly.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 host=${ZEL_HOST_BUILD:-$(dirname "$ZEL_BUILD")/host}
@@ -156,5 +159,37 @@ for f in text.txt random.bin zeros.bin empty.dat big.bin blanks.txt; do
 done
 bb_expect_same "$ZEL_BUILD/SETUP.EXE" "$BB_C/windows/zelunins.exe"
 bb_expect_no_file "$BB_C/RoundTrip/setup.zel"
+
+# 5. mkdist.exe under Wine, same manifest and options: the same disks.
+wine_out=$BB_TMP/round-win
+wh_wine "$BB_PREFIX" "$ZEL_BUILD/tools/mkdist/mkdist.exe" --version 1.K2 --setup "$(bb_win "$ZEL_BUILD/SETUP.EXE")" \
+    --capacity "$capacity" --autorun 'C:\RoundTrip' --vantrx NO --snmp NO --out "$(bb_win "$BB_TMP")\\round-win" \
+    "$(bb_win "$inputs/round.manifest")" >"$BB_TMP/round-win.log" 2>&1 ||
+    bb_fail "mkdist.exe under Wine: $(cat "$BB_TMP/round-win.log")"
+if diff -r "$dist" "$wine_out" >"$BB_TMP/round-win.diff" 2>&1; then
+    bb_pass
+else
+    head -n 20 "$BB_TMP/round-win.diff" >&2
+    bb_fail "mkdist.exe and the native mkdist wrote different disks"
+fi
+
+# 6. Floppy images. Disk 1 holds the two scripts (a cluster each) and two
+# files that take the remaining 2845 clusters of 512 bytes to the last one;
+# one byte more starts disk 2.
+if command -v mformat >/dev/null && command -v mcopy >/dev/null; then
+    python3 -c "import sys; sys.stdout.buffer.write(b'y' * 1000000)" >"$inputs/part1.bin"
+    python3 -c "import sys; sys.stdout.buffer.write(b'x' * (1457664 - 2 * 512 - 1000448))" >"$inputs/part2.bin"
+    printf 'auto part1.bin PART1.BIN\nauto part2.bin PART2.BIN\nauto text.txt TEXT.TXT\n' >"$inputs/floppy.manifest"
+    (cd "$inputs" && "$mkdist" --version 1.K2 --images --out "$BB_TMP/floppy" "$inputs/floppy.manifest") \
+        >"$BB_TMP/floppy.log" 2>&1 || bb_fail "mkdist --images: $(cat "$BB_TMP/floppy.log")"
+    bb_expect_file "$BB_TMP/floppy/DISK2/TEXT.TXT"
+    bb_expect_eq "$(stat -c %s "$BB_TMP/floppy/DISK1.IMG" 2>/dev/null)" 1474560 "size of DISK1.IMG"
+    free=$(mdir -i "$BB_TMP/floppy/DISK1.IMG" :: 2>/dev/null | tr -d ' ' | sed -n 's/^\([0-9]*\)bytesfree$/\1/p')
+    bb_expect_eq "$free" 0 "bytes free on the full floppy image"
+    mcopy -n -i "$BB_TMP/floppy/DISK1.IMG" ::PART2.BIN "$BB_TMP/floppy/part2.out" 2>/dev/null
+    bb_expect_same "$inputs/part2.bin" "$BB_TMP/floppy/part2.out"
+else
+    echo "mtools not installed: floppy images not checked" >&2
+fi
 
 bb_finish
