@@ -76,7 +76,8 @@ wh_new_prefix() {
     wh_sweep
     local base=$WH_ROOT/scenarios/$name.$$.$RANDOM
     mkdir -p "$base/upper" "$base/work" "$base/prefix"
-    if ! mount -t overlay overlay \
+    # WH_NO_OVERLAY=1 takes the copy path on purpose (to check it).
+    if [ "${WH_NO_OVERLAY:-}" = 1 ] || ! mount -t overlay overlay \
         -o "lowerdir=$WH_ROOT/template,upperdir=$base/upper,workdir=$base/work" "$base/prefix" 2>/dev/null; then
         # Overlay refused (no privilege, or a file system that cannot be the upper layer): a copy.
         cp -a --reflink=auto "$WH_ROOT/template/." "$base/prefix/" || return 1
