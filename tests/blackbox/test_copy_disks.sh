@@ -57,7 +57,7 @@ make_originals || bb_fail "cannot make the originals (mscompress)"
 make_disks() {
     local d1=$1/DISK1 d2=$1/DISK2
     mkdir -p "$d1" "$d2"
-    bb_setup_dist "$d1"
+    cp "$ZEL_BUILD/SETUP.EXE" "$d1/SETUP.EXE"
     cp "$d1/SETUP.EXE" "$d1/SETUP.ZEL"
     cp "$ORIG/VANTRX32.EXE" "$ORIG/VANTRX.386" "$d1/"
     cp "$BB_TMP/README.TX_" "$d1/README.TX_"
