@@ -423,8 +423,7 @@ TEST_F(NtConfig, OwnBootDriverReplacedOnNt31Only) {
         } else {
             EXPECT_EQ(ReadWholeFile(kBootDriver), c.old);
             EXPECT_FALSE(Exists(kBootBackup));
-            EXPECT_EQ(GetFileAttributesA(kBootDriver),
-                      (DWORD)(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+            EXPECT_EQ(GetFileAttributesA(kBootDriver), attributes);
         }
     }
 }
