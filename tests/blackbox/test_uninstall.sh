@@ -184,7 +184,7 @@ EOF2
 stop_progman
 bb_expect_same "$BB_C/windows/ZELSETUP.INI" "$BB_TMP/history.before"
 bb_expect_eq "$(ls "$BB_C/Old" | tr '\n' ' ')" "READ.ME VANTRX32.EXE ZELAGENT.DLL ZELSERV.EXE " "files left"
-bb_expect_eq "$(grep -c . "$PM/log")" 0 "Program Manager events"
+bb_expect_eq "$(cat "$PM/log" 2>/dev/null)" "" "Program Manager events"
 bb_expect_file "$BB_C/windows/VANTRX.386"
 chmod u+w "$BB_C/Old/ZELSERV.EXE"
 

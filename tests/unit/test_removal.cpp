@@ -520,7 +520,7 @@ TEST_F(Removal, ReadMeGoesWhenTheRemainingInstallationHasNone) {
 
     progman.Stop();
     for (const std::string& command : progman.Executed())
-        EXPECT_EQ(command.find("ReadMe)"), std::string::npos) << command;
+        EXPECT_EQ(command.find(",ReadMe,"), std::string::npos) << command;
     std::vector<std::string> names = progman.ItemNames();
     EXPECT_EQ(std::multiset<std::string>(names.begin(), names.end()),
               (std::multiset<std::string>{"UnInstall", "ZEL Vantorix v2.00"}));
