@@ -441,7 +441,8 @@ TEST_F(Removal, OnlyInstallationOnNt) {
     EXPECT_FALSE(Exists(windows + "\\VANTRX.386"));
     EXPECT_FALSE(Exists(history));
     EXPECT_TRUE(Exists(windows + "\\ZELUNINS.EXE"));
-    EXPECT_EQ(progman.Executed(), std::vector<std::string>{"[DeleteGroup(ZEL Vantorix)]"});
+    EXPECT_EQ(progman.Executed(), std::vector<std::string>{"[DeleteGroup(ZEL Vantorix)]"})
+        << ::testing::PrintToString(progman.Events());
     EXPECT_FALSE(progman.HasGroup());
     EXPECT_EQ(ServiceBinary(), "");
     EXPECT_FALSE(KeyExists("SOFTWARE\\ZEL\\SNMP"));
@@ -490,7 +491,7 @@ TEST_F(Removal, OlderOfTwoOnNt) {
         "[AddItem(" + w + "\\ZELUNINS.EXE -uninstall,UnInstall," + w + "\\ZELUNINS.EXE,1)]",
         "[AddItem(" + newer + "\\VANTRX32.EXE,ZEL Vantorix v2.00," + newer + "\\VANTRX32.EXE,0)]",
     };
-    EXPECT_EQ(progman.Executed(), expected);
+    EXPECT_EQ(progman.Executed(), expected) << ::testing::PrintToString(progman.Events());
     std::vector<std::string> names = progman.ItemNames();
     EXPECT_EQ(std::multiset<std::string>(names.begin(), names.end()),
               (std::multiset<std::string>{"ReadMe", "UnInstall", "ZEL Vantorix v2.00"}));
