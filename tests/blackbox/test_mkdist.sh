@@ -84,6 +84,15 @@ done
 zeros_packed=$(stat -c %s "$BB_TMP/ms/DISK1/ZEROS.BI_")
 [ "$zeros_packed" -lt 8000 ] && bb_pass || bb_fail "66000 zero bytes compressed to $zeros_packed bytes"
 
+# A second build into the same folder leaves no disk of the first behind.
+printf '1 text.txt TEXT.TXT\n2 zeros.bin ZEROS.BIN\n' >"$inputs/two.manifest"
+printf '1 text.txt TEXT.TXT\n' >"$inputs/single.manifest"
+(cd "$inputs" && "$mkdist" --version 1.0 --out "$BB_TMP/again" two.manifest &&
+    "$mkdist" --version 1.0 --out "$BB_TMP/again" single.manifest) >"$BB_TMP/again.log" 2>&1 ||
+    bb_fail "mkdist twice: $(cat "$BB_TMP/again.log")"
+bb_expect_file "$BB_TMP/again/DISK1/TEXT.TXT"
+bb_expect_no_file "$BB_TMP/again/DISK2"
+
 # 3. Refusals: message, exit 1, nothing written.
 refuse() {
     local what=$1 message=$2 manifest=$3

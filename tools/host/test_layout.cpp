@@ -143,6 +143,33 @@ TEST(Check, SameTargetTwiceIsRefusedAndTheDiskNameIsChecked) {
     EXPECT_NE(std::string::npos, error.find("disk name \"A B.EX_\"")) << error;
 }
 
+TEST(Check, WarnsOfPathsOverTheBuffers) {
+    // "A:\" is 3 characters, "C:\Program Files\Vantrx\" 24.
+    struct Case {
+        size_t diskName, target;
+        bool listed;
+        std::vector<const char*> warnings;
+    } cases[] = {
+        {124, 103, true, {}},
+        {125, 103, true, {"manifest line 7: \"A:\\"}},
+        {124, 104, true, {"manifest line 7: \"C:\\Program Files\\Vantrx\\"}},
+        {124, 104, false, {}},
+        {127, 127, true, {"\"A:\\", "\"C:\\Program"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.diskName) + "/" + std::to_string(c.target));
+        Entry e = Make(1, std::string(c.target, 't'), 1, 0, c.listed);
+        e.diskName = std::string(c.diskName, 'd');
+        e.line = 7;
+        std::vector<std::string> got = dist::PathWarnings({e});
+        ASSERT_EQ(c.warnings.size(), got.size());
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_NE(std::string::npos, got[i].find(c.warnings[i])) << got[i];
+            EXPECT_NE(std::string::npos, got[i].find("is longer than 127 characters")) << got[i];
+        }
+    }
+}
+
 TEST(Layout, AllocatedRoundsUpToClusters) {
     struct Case {
         uint64_t size, cluster, expected;

@@ -239,6 +239,19 @@ bool CheckDistribution(const std::string& version, const std::vector<Entry>& ent
            CheckNames(entries, error);
 }
 
+std::vector<std::string> PathWarnings(const std::vector<Entry>& entries) {
+    const std::string source = "A:\\";
+    const std::string target = "C:\\Program Files\\Vantrx\\";
+    std::vector<std::string> warnings;
+    for (const Entry& e : entries) {
+        if (source.size() + e.diskName.size() > kMaxName)
+            warnings.push_back(At(e.line) + "\"" + source + e.diskName + "\" is longer than 127 characters");
+        if (e.listed && target.size() + e.target.size() > kMaxName)
+            warnings.push_back(At(e.line) + "\"" + target + e.target + "\" is longer than 127 characters");
+    }
+    return warnings;
+}
+
 uint64_t Allocated(uint64_t size, uint64_t cluster) {
     if (cluster <= 1)
         return size;

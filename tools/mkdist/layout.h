@@ -51,6 +51,12 @@ bool ParseManifest(const std::string& text, std::vector<Entry>* entries, std::st
 bool CheckDistribution(const std::string& version, const std::vector<Entry>& entries, const Autorun& autorun,
                        std::string* error);
 
+// Cautions that do not stop the build: names that fit a file record but
+// make a path over 127 characters (the setup program's 128-byte path
+// buffers) when read from the root of drive A: or installed into the
+// Windows 95 default directory C:\Program Files\Vantrx.
+std::vector<std::string> PathWarnings(const std::vector<Entry>& entries);
+
 // Bytes a file of size takes on a disk with this allocation unit (0 or 1: none).
 uint64_t Allocated(uint64_t size, uint64_t cluster);
 

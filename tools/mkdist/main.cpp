@@ -267,6 +267,8 @@ int Build(Options& o) {
     if (!LoadSources(&entries, fs::path(o.manifest).parent_path(), &stored, &error) ||
         !dist::CheckDistribution(o.version, entries, o.autorun, &error))
         return Fail(error);
+    for (const std::string& warning : dist::PathWarnings(entries))
+        std::fprintf(stderr, "mkdist: warning: %s\n", warning.c_str());
     uint64_t script = dist::ScriptSizeBound(o.version, entries, o.autorun);
     o.disks.disk1Reserved =
         dist::Allocated(setupSize, o.disks.cluster) + 2 * dist::Allocated(script, o.disks.cluster);
