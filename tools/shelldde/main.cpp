@@ -10,6 +10,7 @@
 // The group windows that Wine's CreateGroup/ShowGroup open belong to other
 // processes that never end: finish a scenario with `wineserver -k`.
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -59,6 +60,9 @@ int main(int argc, char** argv) {
         shell32 ? (ShellDdeInitProc)(void*)GetProcAddress(shell32, MAKEINTRESOURCEA(188)) : NULL;
     if (!init)
         return 3;
+    // The server's AddItem makes links through COM on this thread, as it
+    // would inside explorer, which initialises COM first.
+    CoInitialize(NULL);
     init(TRUE);
     if (!readyFile.empty()) {
         FILE* file = fopen(readyFile.c_str(), "wb");
@@ -73,6 +77,7 @@ int main(int argc, char** argv) {
     }
     KillTimer(NULL, timer);
     init(FALSE);
+    CoUninitialize();
     FreeLibrary(shell32);
     return 0;
 }
