@@ -113,16 +113,64 @@ void CreateService(const std::string& binary) {
     CloseServiceHandle(manager);
 }
 
+// The service's current state; 0 when it does not exist.
+DWORD ServiceState() {
+    DWORD state = 0;
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (!manager)
+        return state;
+    SC_HANDLE service = OpenServiceA(manager, kService, SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status;
+    if (service && QueryServiceStatus(service, &status))
+        state = status.dwCurrentState;
+    if (service)
+        CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return state;
+}
+
+bool WaitForServiceState(DWORD state) {
+    for (int i = 0; i < 200; ++i) {
+        if (ServiceState() == state)
+            return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+void StartService() {
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    ASSERT_NE(manager, (SC_HANDLE)NULL);
+    SC_HANDLE service = OpenServiceA(manager, kService, SERVICE_START);
+    EXPECT_TRUE(service && ::StartServiceA(service, 0, NULL)) << GetLastError();
+    if (service)
+        CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+}
+
+// Stops the service when it runs, deletes it and waits until it has gone.
 void DeleteService() {
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
     if (!manager)
         return;
-    SC_HANDLE service = OpenServiceA(manager, kService, DELETE);
+    SC_HANDLE service = OpenServiceA(manager, kService, DELETE | SERVICE_STOP);
     if (service) {
+        SERVICE_STATUS status;
+        ControlService(service, SERVICE_CONTROL_STOP, &status);
         ::DeleteService(service);
         CloseServiceHandle(service);
     }
     CloseServiceHandle(manager);
+    WaitForServiceState(0);
+}
+
+// ZELSERV.EXE from the build tree: a service program that runs until stopped.
+std::string BuiltServiceProgram() {
+    char self[MAX_PATH];
+    GetModuleFileNameA(NULL, self, sizeof self);
+    std::string path = self;
+    path = path.substr(0, path.find_last_of('\\'));
+    return path.substr(0, path.find_last_of('\\')) + "\\tools\\zelserv\\ZELSERV.EXE";
 }
 
 // Our test Program Manager, started from the build tree beside this program.
@@ -546,6 +594,27 @@ TEST_F(Removal, NewerOfTwoInReplaceMode) {
     EXPECT_NE(progman.ItemLine("ReadMe").find(older + "\\read.me"), std::string::npos);
     EXPECT_EQ(ServiceBinary(), "");
     EXPECT_EQ(Profile(history, "Main", "number1"), older);
+}
+
+// The service ran from the older installation when UnInstall began: it is
+// stopped and deleted, then created for the newer one and started again.
+TEST_F(Removal, RunningServiceFollowsTheRemainingInstallation) {
+    if (!Exists(BuiltServiceProgram()))
+        GTEST_SKIP() << "the test service program is not built: " << BuiltServiceProgram();
+    InstallBoth();
+    for (const std::string& dir : {older, newer})
+        ASSERT_TRUE(CopyFileA(BuiltServiceProgram().c_str(), (dir + "\\ZELSERV.EXE").c_str(), FALSE));
+    CreateService(older + "\\ZELSERV.EXE");
+    StartService();
+    ASSERT_TRUE(WaitForServiceState(SERVICE_RUNNING));
+    g.loggerWasRunning = 1;
+
+    EXPECT_EQ(RemoveInstallation(older.c_str()), 1);
+
+    EXPECT_EQ(ServiceBinary(), newer + "\\ZELSERV.EXE");
+    EXPECT_TRUE(WaitForServiceState(SERVICE_RUNNING)) << ServiceState();
+    EXPECT_EQ(Profile(history, "Main", "number1"), newer);
+    EXPECT_FALSE(Exists(older + "\\VANTRX32.EXE"));
 }
 
 // Program Manager not answering the request: the group counts as empty, so
