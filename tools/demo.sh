@@ -220,6 +220,7 @@ PY
     if [ -f "$work/progman.log" ]; then
         say "Program Manager (test server) commands received"
         tr -d '\r' <"$work/progman.log" | sed 's/^/   /'
+        echo "   (a ReplaceItem fails in a new group: there is no earlier item to replace)"
     fi
     return "$problems"
 }

@@ -34,7 +34,7 @@
 // [Autorun] when --autorun is given. Sizes on a disk are counted in whole
 // clusters (default 512 bytes) against the capacity (default 1,457,664
 // bytes, a 1.44 MB floppy). --images also writes DIR/DISKn.IMG, 1.44 MB FAT
-// floppy images, with mtools (mformat, mcopy).
+// floppy images, with mtools (mformat, mcopy; Linux build only).
 //
 // Everything the setup program cannot read is refused with a message and
 // exit code 1: more than 26 file entries, names with blanks or commas or
