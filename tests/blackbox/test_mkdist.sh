@@ -8,6 +8,7 @@
 #   4. round trip: files -> mkdist disks (two, laid out by capacity) ->
 #      unattended SETUP.EXE from A: under Wine, A: re-pointed to DISK2 at the
 #      disk prompt -> installed files identical to the inputs;
+#      The same under Windows 95 from one disk, through SETUP95.INI;
 #   5. the Windows build mkdist.exe writes the same disks as the native one;
 #   6. with mtools: a disk filled to the last cluster of the default capacity
 #      fits its 1.44 MB floppy image exactly.
@@ -168,6 +169,30 @@ for f in text.txt random.bin zeros.bin empty.dat big.bin blanks.txt; do
 done
 bb_expect_same "$ZEL_BUILD/SETUP.EXE" "$BB_C/windows/zelunins.exe"
 bb_expect_no_file "$BB_C/RoundTrip/setup.zel"
+
+# 4b. Windows 95 reads SETUP95.INI: one disk, no prompt. The stamped
+# stand-in driver is both on the disk and in SYSTEM\IOSUBSYS, so the driver
+# check after the copy finds the same version and says nothing.
+standins=$ZEL_BUILD/tools/standins
+printf 'auto "%s" ZELSCSI.MPD compress\nauto text.txt text.txt compress\n' "$standins/ZELSCSI.MPD" \
+    >"$inputs/win95.manifest"
+(cd "$inputs" && "$mkdist" --version 1.K2 --setup "$ZEL_BUILD/SETUP.EXE" --autorun 'C:\Program Files\Vantrx' \
+    --vantrx NO --snmp NO --capacity 10000000 --out "$BB_TMP/win95" win95.manifest) >"$BB_TMP/win95.log" 2>&1 ||
+    bb_fail "mkdist for Windows 95: $(cat "$BB_TMP/win95.log")"
+# Only the Windows 95 script: a run that read SETUP.INI could not start.
+rm -f "$BB_TMP/win95/DISK1/SETUP.INI"
+bb_prefix mkdist-win95 win95
+mkdir -p "$BB_C/windows/system/iosubsys"
+cp "$standins/ZELSCSI.MPD" "$BB_C/windows/system/iosubsys/ZELSCSI.MPD"
+bb_drive A: "$BB_TMP/win95/DISK1"
+bb_run_driver <<'EOF'
+start "A:\SETUP.EXE"
+timeout 60000
+exit 0
+EOF
+bb_expect_same "$inputs/text.txt" "$BB_C/Program Files/Vantrx/text.txt"
+bb_expect_same "$standins/ZELSCSI.MPD" "$BB_C/Program Files/Vantrx/ZELSCSI.MPD"
+bb_expect_grep '^Version=1.K2' "$BB_C/windows/ZELSETUP.INI" "the Windows 95 run is recorded with Version 1.K2"
 
 # 5. mkdist.exe under Wine, same manifest and options: the same disks.
 wine_out=$BB_TMP/round-win
