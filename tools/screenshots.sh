@@ -8,59 +8,21 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
-if [ "${ZEL_SHOTS_XVFB:-}" != 1 ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" env ZEL_SHOTS_XVFB=1 bash "$0" "$@"
-fi
-
 export ZEL_SOURCE=$top ZEL_BUILD=${ZEL_BUILD:-$top/build/x86_64}
 export WH_ROOT=${WH_ROOT:-/var/tmp/zel-wine/screenshots}
 . "$top/tests/blackbox/lib.sh"
+bb_need_x11 "$@"
 
 out=$top/build/screenshots
 rm -rf "$out"
 mkdir -p "$out"
 
-# Serves capture requests until the driver run ends.
-serve_captures() {
-    local shots=$1 req name
-    while :; do
-        for req in "$shots"/*.req; do
-            [ -e "$req" ] || continue
-            name=$(basename "$req" .req)
-            sleep 1 # let Wine finish painting the page that just opened
-            import -window root "$out/$name.png"
-            rm -f "$req"
-            touch "$shots/$name.done"
-            echo "captured $name.png"
-        done
-        [ -e "$shots/.end" ] && return 0
-        sleep 0.2
-    done
-}
-
-# Runs a scenario with capture stops: a line `shot NAME` becomes the request
-# and the wait for its answer.
+# A scenario whose `shot NAME` lines save the screen to $out/NAME.png.
 run_with_shots() {
-    local shots=$BB_C/shots
-    mkdir -p "$shots"
-    rm -f "$shots/.end"
-    serve_captures "$shots" &
-    local server=$!
-    sed -E 's/^shot (.*)$/touch "C:\\shots\\\1.req"\nwaitfile "C:\\shots\\\1.done"/' | bb_run_driver || true
-    touch "$shots/.end"
-    wait "$server"
+    bb_run_driver_shots "$out" || true
 }
 
-# A prefix drawing through X11 instead of the null driver. Xvfb runs no window
-# manager, so Wine manages its windows itself (Managed N): only then does a
-# maximised window take the whole screen.
-shots_prefix() {
-    bb_prefix "$1" "$2"
-    wh_wine "$BB_PREFIX" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1
-    wh_wine "$BB_PREFIX" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-}
-
-shots_prefix shots-nt nt40
+bb_x11_prefix shots-nt nt40
 bb_setup_dist "$BB_C/dist"
 [ -d "$BB_C/dist/DISK1" ] || bb_minimal_script "$BB_C/dist/DISK1" SETUP.INI
 cp "$ZEL_BUILD/SETUP.EXE" "$BB_C/dist/DISK1/SETUP.EXE"
@@ -144,7 +106,7 @@ shot 100-uninstall-welcome
 EOF
 
 # Windows 95: pages on the button-face colour, over the same blue background.
-shots_prefix shots-95 win95
+bb_x11_prefix shots-95 win95
 bb_setup_dist "$BB_C/dist"
 [ -d "$BB_C/dist/DISK1" ] || bb_minimal_script "$BB_C/dist/DISK1" SETUP95.INI
 cp "$ZEL_BUILD/SETUP.EXE" "$BB_C/dist/DISK1/SETUP.EXE"
@@ -160,3 +122,7 @@ EOF
 
 ls "$out"
 echo "$(ls "$out" | wc -l) screenshots in $out"
+if [ "$BB_FAILURES" -ne 0 ]; then
+    echo "$BB_FAILURES scenario(s) failed: some pages are missing (transcripts above)"
+    exit 1
+fi

@@ -22,6 +22,12 @@
 #                                      directories (Windows paths), version 1.BD each
 #   bb_minimal_script DIR [NAME]       a one-file setup script NAME (default SETUP.INI and
 #                                      SETUP95.INI) in DIR, with the stamped VANTRX32.EXE it names
+#   bb_x11_prefix NAME [VER]           like bb_prefix, but drawing through X11 (run the script
+#                                      under xvfb-run: see bb_need_x11)
+#   bb_need_x11 "$@"                   re-runs the calling script under xvfb-run when needed
+#   bb_run_driver_shots OUTDIR [FILE]  bb_run_driver, where a scenario line `shot NAME` saves
+#                                      the screen to OUTDIR/NAME.png at that point
+#   bb_pixel PNG X Y                   "R G B" of one pixel
 #   bb_count REGEX FILE                number of lines of FILE matching REGEX
 #   bb_finish                          "N checks passed" (or the failures) and the exit code
 #
@@ -229,6 +235,58 @@ bb_minimal_script() {
         printf '[Main]\r\nVersion=1.BD\r\nFilecount=1\r\nfile1=1 VANTRX32.EXE VANTRX32.EXE %d\r\n' \
             "$(stat -c %s "$dir/VANTRX32.EXE")" >"$dir/$name"
     done
+}
+
+bb_need_x11() {
+    if [ -z "${BB_IN_XVFB:-}" ]; then
+        BB_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+    fi
+}
+
+# Xvfb runs no window manager: Wine manages its windows itself (Managed N),
+# and only then does a maximised window take the whole screen.
+bb_x11_prefix() {
+    bb_prefix "$@" || return 1
+    wh_wine "$BB_PREFIX" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1
+    wh_wine "$BB_PREFIX" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+
+# The driver and the capture loop meet through files in the prefix: at each
+# `shot NAME` the driver creates C:\shots\NAME.req and waits for NAME.done.
+bb_serve_captures() {
+    local shots=$1 out=$2 req name
+    while :; do
+        for req in "$shots"/*.req; do
+            [ -e "$req" ] || continue
+            name=$(basename "$req" .req)
+            sleep 1 # let Wine finish painting the window that just opened
+            import -window root "$out/$name.png"
+            rm -f "$req"
+            touch "$shots/$name.done"
+        done
+        [ -e "$shots/.end" ] && return 0
+        sleep 0.2
+    done
+}
+
+bb_run_driver_shots() {
+    local out=$1 shots=$BB_C/shots rc=0
+    shift
+    mkdir -p "$shots" "$out"
+    rm -f "$shots/.end"
+    bb_serve_captures "$shots" "$out" &
+    local server=$!
+    local scenario=$BB_TMP/shots.txt
+    if [ $# -ge 1 ] && [ "$1" != - ]; then cp "$1" "$scenario"; else cat >"$scenario"; fi
+    sed -E 's/^shot (.*)$/touch "C:\\shots\\\1.req"\nwaitfile "C:\\shots\\\1.done"/' "$scenario" |
+        bb_run_driver || rc=1
+    touch "$shots/.end"
+    wait "$server"
+    return $rc
+}
+
+bb_pixel() {
+    convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
 }
 
 bb_count() { grep -cE -- "$1" "$2" 2>/dev/null || true; }

@@ -285,6 +285,15 @@ std::string DescribeDialog(HWND dialog, int page) {
     snprintf(head, sizeof head, "page %d", page);
     std::string out = page ? head : "dialog (unknown)";
     out += " title=" + Quote(TextOf(dialog));
+    RECT frame, client;
+    POINT origin = {0, 0};
+    if (GetWindowRect(dialog, &frame) && GetClientRect(dialog, &client) && ClientToScreen(dialog, &origin)) {
+        char rects[160];
+        snprintf(rects, sizeof rects, "\n    window %ld %ld %ld %ld client %ld %ld %ld %ld", frame.left,
+                 frame.top, frame.right, frame.bottom, origin.x, origin.y, origin.x + client.right,
+                 origin.y + client.bottom);
+        out += rects;
+    }
     for (HWND child : Children(dialog))
         out += "\n" + DescribeControl(child);
     return out;

@@ -1,5 +1,6 @@
 // zeldriver.exe SCENARIO TRANSCRIPT
 // zeldriver.exe --osversion       prints "platform major minor" of GetVersionExA
+// zeldriver.exe --syscolor N      prints "R G B" of system colour N
 //
 // Runs SETUP.EXE the way a user would, by a scenario file, and writes a
 // transcript of every window the program showed and every step taken. Exit
@@ -772,6 +773,11 @@ static int PrintOsVersion() {
 int main(int argc, char** argv) {
     if (argc == 2 && strcmp(argv[1], "--osversion") == 0)
         return PrintOsVersion();
+    if (argc == 3 && strcmp(argv[1], "--syscolor") == 0) {
+        COLORREF colour = GetSysColor(atoi(argv[2]));
+        printf("%d %d %d\n", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+        return 0;
+    }
     if (argc != 3) {
         fprintf(stderr, "usage: zeldriver SCENARIO TRANSCRIPT\n");
         return 2;
