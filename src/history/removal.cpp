@@ -107,24 +107,43 @@ void AddReadMeItem(int remaining) {
         SendProgmanCommand(g.ddeInstance, command);
 }
 
-// Empties the group of the items the description lists, then adds back, last
-// to first, every item that does not belong to the removed directory. An item
-// whose command would not fit the command buffer is left out rather than cut.
+// What the rebuild does with one item of the group.
+enum ItemFate {
+    kLeaveItem,  // its commands would not fit the command buffer: not touched at all
+    kDropItem,   // the removed installation's own: replaced, not added again
+    kReAddItem,  // replaced, then added again as it was
+    kReadMeItem, // replaced, then added again for the newest remaining installation
+};
+
+// An item whose ReplaceItem or AddItem command would not fit is left in the
+// group as it is rather than deleted without a way back or cut short.
+ItemFate FateOf(const GroupItem& item, const char* directory, char* command) {
+    if (!FormatText(command, kCommandSize, "[ReplaceItem(%s)]", item.name))
+        return kLeaveItem;
+    if (CompareNoCase(item.name, "ReadMe") == 0)
+        return kReadMeItem;
+    if (CompareNoCase(item.defaultDir, directory) == 0)
+        return kDropItem;
+    if (!FormatText(command, kCommandSize, "[AddItem(%s,%s,%s,%s)]", item.commandLine, item.name,
+                    item.iconPath, item.iconIndex))
+        return kLeaveItem;
+    return kReAddItem;
+}
+
+// Empties the group of the items the description lists, first to last, then
+// adds back, last to first, every item that does not belong to the removed
+// directory.
 void ReplaceGroupItems(const char* directory, int remaining, GroupItem* items, int count) {
     char command[kCommandSize];
     for (int i = 0; i < count; ++i)
-        if (FormatText(command, sizeof command, "[ReplaceItem(%s)]", items[i].name))
+        if (FateOf(items[i], directory, command) != kLeaveItem &&
+            FormatText(command, sizeof command, "[ReplaceItem(%s)]", items[i].name))
             SendProgmanCommand(g.ddeInstance, command);
     for (int i = count - 1; i >= 0; --i) {
-        const GroupItem& item = items[i];
-        if (CompareNoCase(item.name, "ReadMe") == 0) {
+        ItemFate fate = FateOf(items[i], directory, command);
+        if (fate == kReadMeItem)
             AddReadMeItem(remaining);
-            continue;
-        }
-        if (CompareNoCase(item.defaultDir, directory) == 0)
-            continue;
-        if (FormatText(command, sizeof command, "[AddItem(%s,%s,%s,%s)]", item.commandLine, item.name,
-                       item.iconPath, item.iconIndex))
+        else if (fate == kReAddItem)
             SendProgmanCommand(g.ddeInstance, command);
     }
 }

@@ -617,6 +617,34 @@ TEST_F(Removal, RunningServiceFollowsTheRemainingInstallation) {
     EXPECT_FALSE(Exists(older + "\\VANTRX32.EXE"));
 }
 
+// Items whose commands would not fit the 1024-byte command buffer are left in
+// the group untouched: neither deleted without a way back nor added cut short.
+TEST_F(Removal, ItemsTooLongForACommandStayAsTheyAre) {
+    REQUIRE_PROGMAN();
+    InstallBoth();
+    std::string longCommand = newer + "\\TOOL.EXE " + std::string(1100, 'a');
+    std::string longName(1020, 'N');
+    std::string state = GroupState(older);
+    state +=
+        "item\tLong command\t" + longCommand + "\t" + newer + "\t" + newer + "\\TOOL.EXE\t0\t0\t0\t0\t0\n";
+    state += "item\t" + longName + "\t" + newer + "\\X.EXE\t" + older + "\tx.ico\t0\t0\t0\t0\t0\n";
+    Progman progman(work);
+    ASSERT_TRUE(progman.Start(state));
+
+    EXPECT_EQ(RemoveInstallation(older.c_str()), 1);
+
+    progman.Stop();
+    for (const std::string& command : progman.Executed()) {
+        EXPECT_EQ(command.find("Long command"), std::string::npos) << command;
+        EXPECT_EQ(command.find("NNNN"), std::string::npos) << command.substr(0, 40);
+    }
+    std::vector<std::string> names = progman.ItemNames();
+    EXPECT_EQ(
+        std::multiset<std::string>(names.begin(), names.end()),
+        (std::multiset<std::string>{"Long command", longName, "ReadMe", "UnInstall", "ZEL Vantorix v2.00"}));
+    EXPECT_NE(progman.ItemLine("Long command").find(longCommand), std::string::npos);
+}
+
 // Program Manager not answering the request: the group counts as empty, so
 // nothing is replaced or added; the rest of the removal goes on.
 TEST_F(Removal, ProgramManagerNotAnswering) {
