@@ -176,4 +176,27 @@ else
 fi
 bb_expect_grep '^Version=1\.23' "$BB_C/windows/ZELSETUP.INI" "$BB_NAME: recorded version"
 
+# --- Windows 95: Start Menu shortcuts instead, no Program Manager at all --------
+# The test Program Manager runs beside it and hears nothing.
+bb_prefix shortcuts-win95 win95
+make_dist 'C:\Vantrx'
+cp "$BB_C/dist/SETUP.INI" "$BB_C/dist/SETUP95.INI"
+start_server
+BB_NAME=shortcuts-win95
+# The driver check informs, even in an unattended run, and the run goes on.
+bb_run_driver <<EOF
+timeout 30000
+start "C:\dist\SETUP.EXE"
+box "There is no ZEL driver installed on your system.\n\nYou must install the ZEL driver by choosing\nSystem in the Control Panel." press ok
+exit 0
+EOF
+stop_server
+bb_expect_eq "$(cat "$BB_C/pm.log" 2>/dev/null)" "" "$BB_NAME: Program Manager log"
+folder="$BB_C/windows/Start Menu/Programs/ZEL Vantorix"
+for link in "ZEL Vantorix v1.23" ReadMe unInstall; do
+    bb_expect_file "$folder/$link.lnk"
+done
+bb_expect_eq "$(find "$folder" -type f | wc -l)" 3 "$BB_NAME: files in the group folder"
+bb_expect_grep '^Version=1\.23' "$BB_C/windows/ZELSETUP.INI" "$BB_NAME: recorded version"
+
 bb_finish
