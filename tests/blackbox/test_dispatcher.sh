@@ -72,6 +72,22 @@ box "$RESTART" caption "ZEL Vantorix Setup" icon info buttons yesno owner main p
 exit 0
 EOF
 
+# Yes: the privilege is granted and the restart request ends the whole Wine
+# session of the prefix, the driver with it, so its transcript stops after
+# the answer, with no verdict and no privilege message.
+BB_NAME=finish-nt40-restart
+bb_driver_raw <<EOF
+start "C:\dist\SETUP.EXE"
+page 100
+post $WM_COMMAND 503 0
+box "$SUCCESS" press ok
+box "$RESTART" press yes
+exit 0
+EOF
+bb_expect_grep '^pressed yes$' "$BB_TRANSCRIPT" "$BB_NAME: restart answered"
+bb_expect_eq "$(bb_count '^(PASS|FAIL)$|Could not get security privileges' "$BB_TRANSCRIPT")" 0 \
+    "$BB_NAME: the session ended under the driver"
+
 # --- 503 on Windows 95: only the success message -----------------------------
 bb_prefix finish-win95 win95
 bb_setup_dist "$BB_C/dist"
