@@ -42,6 +42,26 @@ nobox 200
 running
 EOF
 
+# Without a page: start-up's own message box (UnInstall mode, nothing
+# recorded) stands over the main window alone.
+NO_VERSIONS='Unable to detect any versions of ZEL Vantorix\non your system.'
+cp "$ZEL_BUILD/SETUP.EXE" "$BB_C/dist/ZELUNINS.EXE"
+BB_NAME=frozen-no-page
+bb_run_driver <<EOF
+start "C:\dist\ZELUNINS.EXE" "-uninstall"
+box "$NO_VERSIONS"
+enablemain 1
+send $WM_NCLBUTTONDBLCLK 2 0
+send $WM_SYSCOMMAND 0xF000 0
+send $WM_SYSCOMMAND 0xF010 0
+send $WM_SYSCOMMAND 0xF020 0
+maximized 1
+send $WM_SYSCOMMAND 0xF120 0
+maximized 1
+box "$NO_VERSIONS" press ok
+exit 0
+EOF
+
 # --- WM_COMMAND that is no wizard command: nothing happens -----------------------
 # 0x10064 is command 100 with a nonzero high word; 0 and 107 are no commands.
 BB_NAME=not-commands
