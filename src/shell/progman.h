@@ -24,8 +24,9 @@ int CreateProgramGroup(DWORD ddeInstance);
 int SendProgmanCommand(DWORD ddeInstance, const char* command);
 
 // Copies the group's description into buffer (4096 bytes, always terminated,
-// so at most 4095 bytes of text). Returns the number of bytes copied, 0 when
-// nothing was received (buffer then holds an empty text).
+// so at most 4095 bytes of the answer are kept). Returns the number of bytes
+// copied (a NUL the server sent with the text counts), 0 when nothing was
+// received (buffer then holds an empty text).
 int RequestProgmanGroup(DWORD ddeInstance, const char* group, char* buffer);
 
 // Sets versionText from the version stamp of VANTRX32.EXE in the install
