@@ -6,6 +6,8 @@
 #   wh_new_prefix NAME [VER] make a scenario prefix; VER is win95, nt31, nt35, nt351, nt40 ...
 #   wh_wine PREFIX ARGS...   run the wine64 loader in that prefix
 #   wh_stop PREFIX           end its wineserver, unmount and delete it
+#   wh_sweep                 clean up scenario prefixes whose creating shell is gone
+#   wh_remove_root           unmount everything under WH_ROOT and delete it
 
 WH_LOADER=${WH_LOADER:-/usr/lib/wine/wine64}
 WH_SERVER=${WH_SERVER:-/usr/lib/wine/wineserver}
@@ -68,6 +70,21 @@ wh_sweep() {
         fi
         rm -rf "$dir"
     done
+}
+
+# Removes the whole WH_ROOT (end of a test run): every scenario's wineserver
+# ended and its overlay unmounted first, so nothing is deleted through a mount.
+wh_remove_root() {
+    local dir
+    for dir in "$WH_ROOT"/scenarios/*; do
+        [ -d "$dir/prefix" ] || continue
+        WINEPREFIX=$dir/prefix "$WH_SERVER" -k 2>/dev/null
+        if mountpoint -q "$dir/prefix" 2>/dev/null; then
+            umount "$dir/prefix" 2>/dev/null || umount -l "$dir/prefix" 2>/dev/null
+        fi
+    done
+    WINEPREFIX=$WH_ROOT/template "$WH_SERVER" -k 2>/dev/null
+    rm -rf "$WH_ROOT"
 }
 
 wh_new_prefix() {
