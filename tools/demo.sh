@@ -25,7 +25,6 @@ if [ "${ZEL_DEMO_XVFB:-}" = 1 ]; then
 fi
 ZEL_BUILD=${ZEL_BUILD:-$top/build/x86_64}
 . "$top/tests/harness/wine-env.sh"
-export WH_ROOT=${WH_ROOT:-/var/tmp/zel-wine/demo}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zeldemo.XXXXXX")
 prefix=""
