@@ -72,16 +72,8 @@ INT_PTR CALLBACK WaitDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         g.savedCursor = SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
         ShowCursor(TRUE);
         return FALSE;
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return (INT_PTR)SetCtlColors((HDC)wParam);
     default:
-        return FALSE;
+        return IsCtlColorMessage(message) ? AnswerCtlColor(wParam) : FALSE;
     }
 }
 
@@ -274,18 +266,12 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         if (IsFrozenSysCommand(wParam))
             return 0;
         return DefWindowProcA(window, message, wParam, lParam);
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return (LRESULT)SetCtlColors((HDC)wParam);
     case WM_COMMAND:
         RepaintBackground(window);
         return OnWizardCommand(window, wParam, lParam);
     default:
+        if (IsCtlColorMessage(message))
+            return (LRESULT)AnswerCtlColor(wParam);
         return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -76,6 +76,14 @@ HBRUSH SetCtlColors(HDC dc) {
     return ctlBrush;
 }
 
+int IsCtlColorMessage(UINT message) {
+    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
+
+INT_PTR AnswerCtlColor(WPARAM wParam) {
+    return (INT_PTR)SetCtlColors((HDC)wParam);
+}
+
 void ReleaseCtlBrushes() {
     if (ctlBrush) {
         DeleteObject(ctlBrush);

@@ -21,5 +21,12 @@ int BackgroundBandHeight(int clientBottom);
 // Positions of the five gauge ticks for a client width and margin.
 void GaugeTickPositions(int clientWidth, int margin, int ticks[5]);
 
+// 1 for the control-colour messages WM_CTLCOLORMSGBOX to WM_CTLCOLORSTATIC,
+// which every window of the program answers with SetCtlColors.
+int IsCtlColorMessage(UINT message);
+
+// The answer to a control-colour message whose first parameter is wParam.
+INT_PTR AnswerCtlColor(WPARAM wParam);
+
 // Releases the brushes kept by SetCtlColors (colours changed, or the run ends).
 void ReleaseCtlBrushes();

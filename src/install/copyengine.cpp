@@ -199,15 +199,7 @@ INT_PTR CALLBACK CopyDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         return OnCommand(dialog);
     case WM_PAINT:
         return OnPaint(dialog);
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return (INT_PTR)SetCtlColors((HDC)wParam);
     default:
-        return FALSE;
+        return IsCtlColorMessage(message) ? AnswerCtlColor(wParam) : FALSE;
     }
 }

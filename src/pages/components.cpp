@@ -1,5 +1,6 @@
 // Components page (dialog 106), Windows NT only: the application and the SNMP
 // agent as two check boxes. Nothing requires either to be chosen.
+#include "app/paint.h"
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
@@ -49,6 +50,6 @@ INT_PTR CALLBACK ComponentsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_COMMAND:
         return Components_OnCommand(dialog, wParam);
     default:
-        return IsCtlColorMessage(message) ? PageColors(wParam) : FALSE;
+        return IsCtlColorMessage(message) ? AnswerCtlColor(wParam) : FALSE;
     }
 }

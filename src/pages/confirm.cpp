@@ -1,5 +1,6 @@
 // Confirmation page (dialog 103): the last page before copying. In replace
 // mode the installation recorded for the directory is removed here first.
+#include "app/paint.h"
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
@@ -67,6 +68,6 @@ INT_PTR CALLBACK ConfirmDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         return Confirm_OnCommand(dialog, wParam);
     default:
-        return IsCtlColorMessage(message) ? PageColors(wParam) : FALSE;
+        return IsCtlColorMessage(message) ? AnswerCtlColor(wParam) : FALSE;
     }
 }

@@ -1,5 +1,6 @@
 // Exit confirmation page (dialog 105): Back returns to the page that sent the
 // user here; Exit and Escape abandon the run.
+#include "app/paint.h"
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
@@ -32,6 +33,6 @@ INT_PTR CALLBACK ExitDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     case WM_COMMAND:
         return Exit_OnCommand(dialog, wParam);
     default:
-        return IsCtlColorMessage(message) ? PageColors(wParam) : FALSE;
+        return IsCtlColorMessage(message) ? AnswerCtlColor(wParam) : FALSE;
     }
 }

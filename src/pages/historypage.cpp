@@ -1,6 +1,7 @@
 // Version-history page (dialog 102): one row per recorded installation. In
 // Setup mode a chosen row becomes the directory to replace; in UnInstall mode
 // the chosen installation is removed and the run ends.
+#include "app/paint.h"
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
@@ -117,6 +118,6 @@ INT_PTR CALLBACK HistoryDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         return History_OnCommand(dialog, wParam);
     default:
-        return IsCtlColorMessage(message) ? PageColors(wParam) : FALSE;
+        return IsCtlColorMessage(message) ? AnswerCtlColor(wParam) : FALSE;
     }
 }

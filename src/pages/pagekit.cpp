@@ -11,14 +11,6 @@ static const char kInUse[] =
     "UnInstall cannot remove ZEL Vantorix\nfrom %s because some of\nthe Vantorix files in "
     "that directory\nare currently in use.";
 
-int IsCtlColorMessage(UINT message) {
-    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
-}
-
-INT_PTR PageColors(WPARAM deviceContext) {
-    return (INT_PTR)SetCtlColors((HDC)deviceContext);
-}
-
 void ClosePage(HWND dialog) {
     EndDialog(dialog, 0);
 }

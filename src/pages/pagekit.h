@@ -6,11 +6,6 @@
 #include <windows.h>
 #include <stddef.h>
 
-// 1 for the control-colour messages WM_CTLCOLORMSGBOX to WM_CTLCOLORSTATIC.
-int IsCtlColorMessage(UINT message);
-// The answer to a control-colour message: the brush from SetCtlColors.
-INT_PTR PageColors(WPARAM deviceContext);
-
 // Ends the modal page; nobody reads the result.
 void ClosePage(HWND dialog);
 // Focuses edit control id of dialog and selects its whole text.

@@ -1,6 +1,7 @@
 // Install-path page (dialog 101): the typed directory is checked for its
 // characters, completed to a full path, checked for free space and existence,
 // and compared with the recorded installations. Nothing here writes to disk.
+#include "app/paint.h"
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
@@ -170,6 +171,6 @@ INT_PTR CALLBACK PathDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     case WM_COMMAND:
         return Path_OnCommand(dialog, wParam);
     default:
-        return IsCtlColorMessage(message) ? PageColors(wParam) : FALSE;
+        return IsCtlColorMessage(message) ? AnswerCtlColor(wParam) : FALSE;
     }
 }

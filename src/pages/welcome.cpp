@@ -1,5 +1,6 @@
 // Welcome page (dialog 100): the first page of both run modes. In UnInstall
 // mode it removes the only recorded installation itself.
+#include "app/paint.h"
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
@@ -86,6 +87,6 @@ INT_PTR CALLBACK WelcomeDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         return Welcome_OnCommand(dialog, wParam);
     default:
-        return IsCtlColorMessage(message) ? PageColors(wParam) : FALSE;
+        return IsCtlColorMessage(message) ? AnswerCtlColor(wParam) : FALSE;
     }
 }

@@ -112,3 +112,18 @@ TEST(SetCtlColors, OneBrushPerColour) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SetCtlColors, AnswersExactlyTheSevenColourMessages) {
+    for (UINT message = 300; message < 320; ++message) {
+        SCOPED_TRACE(message);
+        EXPECT_EQ(IsCtlColorMessage(message), message >= 306 && message <= 312 ? 1 : 0);
+    }
+    HDC dc = CreateCompatibleDC(NULL);
+    EXPECT_EQ(AnswerCtlColor((WPARAM)dc), (INT_PTR)SetCtlColors(dc));
+    ReleaseCtlBrushes();
+    DeleteDC(dc);
+}
+
+} // namespace
