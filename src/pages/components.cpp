@@ -1,11 +1,11 @@
 // Components page (dialog 106), Windows NT only: the application and the SNMP
 // agent as two check boxes. Nothing requires either to be chosen.
-#include "app/paint.h"
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
 #include "app/commands.h"
 #include "app/mainwnd.h"
+#include "app/paint.h"
 #include "app/state.h"
 #include "resources/resource.h"
 

@@ -1,11 +1,11 @@
 // Confirmation page (dialog 103): the last page before copying. In replace
 // mode the installation recorded for the directory is removed here first.
-#include "app/paint.h"
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
 #include "app/commands.h"
 #include "app/mainwnd.h"
+#include "app/paint.h"
 #include "app/state.h"
 #include "history/removal.h"
 #include "resources/resource.h"

@@ -1,11 +1,11 @@
 // Exit confirmation page (dialog 105): Back returns to the page that sent the
 // user here; Exit and Escape abandon the run.
-#include "app/paint.h"
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
 #include "app/commands.h"
 #include "app/mainwnd.h"
+#include "app/paint.h"
 #include "app/state.h"
 #include "resources/resource.h"
 

@@ -1,12 +1,12 @@
 // Version-history page (dialog 102): one row per recorded installation. In
 // Setup mode a chosen row becomes the directory to replace; in UnInstall mode
 // the chosen installation is removed and the run ends.
-#include "app/paint.h"
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
 #include "app/commands.h"
 #include "app/mainwnd.h"
+#include "app/paint.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "history/history.h"

@@ -1,12 +1,12 @@
 // Install-path page (dialog 101): the typed directory is checked for its
 // characters, completed to a full path, checked for free space and existence,
 // and compared with the recorded installations. Nothing here writes to disk.
-#include "app/paint.h"
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
 #include "app/commands.h"
 #include "app/mainwnd.h"
+#include "app/paint.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "history/history.h"

@@ -1,11 +1,11 @@
 // Welcome page (dialog 100): the first page of both run modes. In UnInstall
 // mode it removes the only recorded installation itself.
-#include "app/paint.h"
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
 #include "app/commands.h"
 #include "app/mainwnd.h"
+#include "app/paint.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "history/history.h"
