@@ -57,22 +57,6 @@ inline void Pump() {
     }
 }
 
-// 1 when the history functions read the file at g.historyPath (not a placeholder).
-inline bool HistoryModuleReady() {
-    WritePrivateProfileStringA("Main", "TimesInstalled", "7", g.historyPath);
-    bool ready = GetTimesInstalled() == 7;
-    WritePrivateProfileStringA("Main", "TimesInstalled", NULL, g.historyPath);
-    return ready;
-}
-
-// 1 when the stamp reader finds the program's own stamp in this test program.
-inline bool StampReaderReady() {
-    char self[MAX_PATH];
-    GetModuleFileNameA(NULL, self, sizeof self);
-    unsigned char block[kStampSize];
-    return ReadVersionStamp(self, block) != 0;
-}
-
 class PageTest : public ::testing::Test {
   protected:
     void SetUp() override {

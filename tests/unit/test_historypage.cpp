@@ -72,8 +72,6 @@ TEST_F(HistoryPageTest, NoRecordsShowOneDisabledNoneRow) {
 }
 
 TEST_F(HistoryPageTest, RowsInHistoryOrder) {
-    if (!HistoryModuleReady())
-        GTEST_SKIP() << "the history file module is still a placeholder in this build";
     ThreeEntries();
     Open(IDD_HISTORY, HistoryDlgProc);
     EXPECT_EQ(Rows(), std::vector<std::string>({
@@ -87,8 +85,6 @@ TEST_F(HistoryPageTest, RowsInHistoryOrder) {
 }
 
 TEST_F(HistoryPageTest, SetupOkWithARowReplacesThatEntry) {
-    if (!HistoryModuleReady())
-        GTEST_SKIP() << "the history file module is still a placeholder in this build";
     struct {
         int osKind, row;
         std::string directory;
@@ -118,8 +114,6 @@ TEST_F(HistoryPageTest, SetupOkWithARowReplacesThatEntry) {
 }
 
 TEST_F(HistoryPageTest, SetupOkWithoutARowAndCancelReturnToThePath) {
-    if (!HistoryModuleReady())
-        GTEST_SKIP() << "the history file module is still a placeholder in this build";
     ThreeEntries();
     Open(IDD_HISTORY, HistoryDlgProc);
     Click(IDOK);
@@ -152,8 +146,6 @@ TEST_F(HistoryPageTest, ListNotificationsChangeNothing) {
 }
 
 TEST_F(HistoryPageTest, UninstallOkWithoutARowAsksAndStays) {
-    if (!HistoryModuleReady())
-        GTEST_SKIP() << "the history file module is still a placeholder in this build";
     g.runMode = kRunUninstall;
     strcpy(g.caption, "ZEL Vantorix UnInstall");
     ThreeEntries();

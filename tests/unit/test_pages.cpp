@@ -96,8 +96,6 @@ TEST_F(PageTest, WelcomeUninstallExitEndsWithOneMessage) {
 }
 
 TEST_F(PageTest, WelcomeUninstallCountOneWithoutEntryIsCorrupt) {
-    if (!HistoryModuleReady())
-        GTEST_SKIP() << "the history file module is still a placeholder in this build";
     g.runMode = kRunUninstall;
     strcpy(g.caption, "ZEL Vantorix UnInstall");
     WritePrivateProfileStringA("Main", "TimesInstalled", "1", g.historyPath);
