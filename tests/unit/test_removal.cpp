@@ -380,9 +380,9 @@ class Removal : public ::testing::Test {
     }
 };
 
+// The build always makes the test Program Manager; its absence is a failure.
 #define REQUIRE_PROGMAN()                                                                                    \
-    if (!Progman::Available())                                                                               \
-    GTEST_SKIP() << "the test Program Manager is not built: " << Progman::Program()
+    ASSERT_TRUE(Progman::Available()) << "the test Program Manager is not built: " << Progman::Program()
 
 TEST_F(Removal, SectionWithoutFilecount) {
     g.osKind = kOsWin95;
@@ -599,8 +599,8 @@ TEST_F(Removal, NewerOfTwoInReplaceMode) {
 // The service ran from the older installation when UnInstall began: it is
 // stopped and deleted, then created for the newer one and started again.
 TEST_F(Removal, RunningServiceFollowsTheRemainingInstallation) {
-    if (!Exists(BuiltServiceProgram()))
-        GTEST_SKIP() << "the test service program is not built: " << BuiltServiceProgram();
+    ASSERT_TRUE(Exists(BuiltServiceProgram()))
+        << "the test service program is not built: " << BuiltServiceProgram();
     InstallBoth();
     for (const std::string& dir : {older, newer})
         ASSERT_TRUE(CopyFileA(BuiltServiceProgram().c_str(), (dir + "\\ZELSERV.EXE").c_str(), FALSE));
