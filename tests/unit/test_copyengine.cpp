@@ -30,10 +30,6 @@ std::string FileText(const std::string& path) {
     return ReadWholeFile(path);
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 class CopyEngine : public testing::Test {
   protected:
     void SetUp() override {

@@ -13,12 +13,6 @@
 
 namespace {
 
-std::string Profile(const std::string& file, const char* section, const char* key) {
-    char value[256];
-    GetPrivateProfileStringA(section, key, NO_ENTRY, value, sizeof value, file.c_str());
-    return value;
-}
-
 #define ExpectHistory(section, key, expected) ExpectHistory_(__FILE__, __LINE__, section, key, expected)
 void ExpectHistory_(const char* file, int line, const char* section, const char* key, const char* expected) {
     SCOPED_TRACE(testing::Message() << file << ":" << line << " [" << section << "] " << key);

@@ -37,24 +37,6 @@ std::string Compressed(const std::string& plain) {
     return out;
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string Profile(const std::string& section, const char* key, const std::string& path) {
-    char value[256];
-    GetPrivateProfileStringA(section.c_str(), key, "NO ENTRY", value, sizeof value, path.c_str());
-    return value;
-}
-
-bool KeyExists(const char* path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 void DeleteRegistration() {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\ZEL\\VANTRX");
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\ZEL\\OTHER");
@@ -309,9 +291,9 @@ TEST_F(NtConfig, LoggerConfigurationRecordedInTheHistory) {
 
         EXPECT_EQ(ConfigureNtSystem(), 1);
 
-        EXPECT_EQ(Profile(install, "Filecount", history), c.after);
-        EXPECT_EQ(Profile(install, c.key, history), install + "\\ZEL_NT.INI");
-        EXPECT_EQ(Profile(install, "file12", history), "C:\\Vantrx\\KEEP.EXE");
+        EXPECT_EQ(Profile(history, install, "Filecount"), c.after);
+        EXPECT_EQ(Profile(history, install, c.key), install + "\\ZEL_NT.INI");
+        EXPECT_EQ(Profile(history, install, "file12"), "C:\\Vantrx\\KEEP.EXE");
     }
 }
 
@@ -321,7 +303,7 @@ TEST_F(NtConfig, UncreatableConfigurationStillRecorded) {
     RemoveTree(install);
     EXPECT_EQ(ConfigureNtSystem(), 1);
     EXPECT_FALSE(Exists(install + "\\ZEL_NT.INI"));
-    EXPECT_EQ(Profile(install, "file1", history), install + "\\ZEL_NT.INI");
+    EXPECT_EQ(Profile(history, install, "file1"), install + "\\ZEL_NT.INI");
 }
 
 // The older directory on a full disk. Wine cannot fill a disk from inside, so
@@ -356,7 +338,7 @@ TEST_F(NtConfig, FullDiskReportedAndNothingElseDone) {
     EXPECT_FALSE(Exists(pathName + "ZELENG32.DLL"));
     EXPECT_TRUE(KeyExists("SOFTWARE\\ZEL\\VANTRX"));
     EXPECT_FALSE(Exists(install + "\\ZEL_NT.INI"));
-    EXPECT_EQ(Profile(install, "Filecount", history), "NO ENTRY");
+    EXPECT_EQ(Profile(history, install, "Filecount"), "NO ENTRY");
     EXPECT_FALSE(Exists(kBootBackup));
     DeleteFileA((pathName + "ZELENGNT.DLL").c_str());
     DestroyWindow(g.mainWindow);

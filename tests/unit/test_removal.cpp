@@ -23,24 +23,6 @@ const char kService[] = "ZELSRV";
 const char kAgentKey[] = "SOFTWARE\\ZEL\\SNMP\\SCSI_SYSTEM_AGENT\\CurrentVersion";
 const char kAgentsKey[] = "SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters\\ExtensionAgents";
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string Profile(const std::string& path, const std::string& section, const char* key) {
-    char value[256];
-    GetPrivateProfileStringA(section.c_str(), key, "NO ENTRY", value, sizeof value, path.c_str());
-    return value;
-}
-
-bool KeyExists(const char* path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 // Value text and type; empty text and type 0 when absent.
 std::string RegValue(const char* path, const char* name, DWORD* type = nullptr) {
     HKEY key;

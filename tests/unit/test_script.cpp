@@ -27,12 +27,6 @@ std::string StampedFile(unsigned char major, char minor1, char minor2) {
     return std::string(3000, '\x90') + block + std::string(500, '\0');
 }
 
-std::string Profile(const std::string& file, const char* section, const char* key) {
-    char value[256];
-    GetPrivateProfileStringA(section, key, NO_ENTRY, value, sizeof value, file.c_str());
-    return value;
-}
-
 class Script : public testing::Test {
   protected:
     void SetUp() override {

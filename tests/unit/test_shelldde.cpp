@@ -19,10 +19,6 @@
 
 namespace {
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::string LinkTarget(const std::string& linkPath) {
     std::string target;
     IShellLinkA* link = NULL;

@@ -56,10 +56,6 @@ LinkFields ReadLink(const std::string& linkPath) {
     return fields;
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 class StartMenu : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -44,14 +44,6 @@ RegValue ReadValue(const char* keyPath, const char* name) {
     return v;
 }
 
-bool KeyExists(const char* keyPath) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 // Deletes a key and everything beneath it.
 void DeleteTree(HKEY parent, const char* name) {
     HKEY key;

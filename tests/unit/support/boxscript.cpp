@@ -171,3 +171,21 @@ void RemoveTree(const std::string& path) {
     }
     RemoveDirectoryA(path.c_str());
 }
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Profile(const std::string& file, const std::string& section, const char* key) {
+    char value[256];
+    GetPrivateProfileStringA(section.c_str(), key, "NO ENTRY", value, sizeof value, file.c_str());
+    return value;
+}
+
+bool KeyExists(const char* path) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}

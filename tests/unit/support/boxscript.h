@@ -57,3 +57,9 @@ std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& data);
 // Deletes a directory tree.
 void RemoveTree(const std::string& path);
+// True when a file or directory exists at path.
+bool Exists(const std::string& path);
+// A profile (INI) value read with the default "NO ENTRY", up to 255 characters.
+std::string Profile(const std::string& file, const std::string& section, const char* key);
+// True when the key HKEY_LOCAL_MACHINE\path exists.
+bool KeyExists(const char* path);
