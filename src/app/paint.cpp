@@ -1,8 +1,7 @@
 #include "app/paint.h"
 
 #include "app/state.h"
-
-#include <string.h>
+#include "app/text.h"
 
 static const char* const kPercentLabels[5] = {"0%", "25%", "50%", "75%", "100%"};
 
@@ -57,7 +56,7 @@ void PaintGauge(HDC dc, HWND window) {
     for (int i = 0; i < 5; ++i) {
         MoveToEx(dc, ticks[i], g.gaugeTop, NULL);
         LineTo(dc, ticks[i], g.gaugeTop - 5);
-        int length = (int)strlen(kPercentLabels[i]);
+        int length = (int)TextLength(kPercentLabels[i]);
         TextOutA(dc, ticks[i] - (length / 2) * charWidth, g.gaugeTop - lineHeight - 5, kPercentLabels[i],
                  length);
     }

@@ -3,6 +3,8 @@
 // fixed-size buffers.
 #pragma once
 
+#include "install/fileentry.h"
+
 #include <windows.h>
 
 enum {
@@ -16,15 +18,6 @@ enum {
     kOsNt35 = 1, // Windows NT 3.5
     kOsNt = 2,   // every later Windows NT, and Win32s
     kOsWin95 = 3,
-};
-
-enum { kMaxFiles = 26 };
-
-struct FileRecord {
-    int disk;             // distribution disk that holds the file; only shown in the disk prompt
-    char sourceName[128]; // relative to the source directory, possibly compressed
-    char targetName[128]; // relative to the install directory
-    int size;             // bytes the installed file needs
 };
 
 struct AppState {
@@ -59,5 +52,5 @@ struct AppState {
 
 extern AppState g;
 
-// Puts every field back to its value at program start.
+// Gives every field its start value; the first thing a run does.
 void ResetAppState();

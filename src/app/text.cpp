@@ -1,33 +1,70 @@
 #include "app/text.h"
 
-#include <stdarg.h>
-#include <stdio.h>
-#include <string.h>
-
-int FormatText(char* buf, size_t size, const char* format, ...) {
+int CopyText(char* buf, size_t size, const char* src) {
     if (size == 0)
         return 0;
-    va_list args;
-    va_start(args, format);
-    int written = vsnprintf(buf, size, format, args);
-    va_end(args);
-    if (written < 0 || (size_t)written >= size) {
+    size_t i = 0;
+    for (; src[i] != '\0'; ++i) {
+        if (i + 1 >= size) {
+            buf[0] = '\0';
+            return 0;
+        }
+        buf[i] = src[i];
+    }
+    buf[i] = '\0';
+    return 1;
+}
+
+int AppendText(char* buf, size_t size, const char* src) {
+    if (size == 0)
+        return 0;
+    size_t used = TextLength(buf);
+    if (used >= size || !CopyText(buf + used, size - used, src)) {
         buf[0] = '\0';
         return 0;
     }
     return 1;
 }
 
-int CopyText(char* buf, size_t size, const char* src) {
-    if (size == 0)
-        return 0;
-    size_t length = strlen(src);
-    if (length >= size) {
-        buf[0] = '\0';
-        return 0;
+// Divides the number held in four 16-bit parts (most significant first) by
+// 10 in place and returns the remainder: 32-bit arithmetic only, so the
+// program needs no 64-bit division routine.
+static unsigned DivideByTen(unsigned parts[4]) {
+    unsigned rest = 0;
+    for (int i = 0; i < 4; ++i) {
+        unsigned current = (rest << 16) | parts[i];
+        parts[i] = current / 10;
+        rest = current % 10;
     }
-    memcpy(buf, src, length + 1);
-    return 1;
+    return rest;
+}
+
+int AppendDecimal(char* buf, size_t size, unsigned long long value) {
+    unsigned parts[4] = {(unsigned)(value >> 48) & 0xFFFF, (unsigned)(value >> 32) & 0xFFFF,
+                         (unsigned)(value >> 16) & 0xFFFF, (unsigned)value & 0xFFFF};
+    char digits[24];
+    size_t n = sizeof digits - 1;
+    digits[n] = '\0';
+    do {
+        digits[--n] = (char)('0' + DivideByTen(parts));
+    } while ((parts[0] | parts[1] | parts[2] | parts[3]) != 0);
+    return AppendText(buf, size, digits + n);
+}
+
+size_t TextLength(const char* text) {
+    size_t n = 0;
+    while (text[n] != '\0')
+        ++n;
+    return n;
+}
+
+int SameText(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        if (*a != *b)
+            return 0;
+        if (*a == '\0')
+            return 1;
+    }
 }
 
 static unsigned char FoldAscii(unsigned char c) {
@@ -46,4 +83,34 @@ int CompareNoCase(const char* a, const char* b) {
 
 int IsNoEntry(const char* text) {
     return CompareNoCase(text, NO_ENTRY) == 0;
+}
+
+static int IsWhiteSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+int LeadingNumber(const char* text) {
+    const long long limit = 2147483648LL; // one past the largest positive value
+    while (IsWhiteSpace(*text))
+        ++text;
+    int negative = 0;
+    if (*text == '-' || *text == '+')
+        negative = *text++ == '-';
+    long long value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10 + (*text - '0');
+        if (value > limit)
+            value = limit;
+    }
+    if (negative)
+        return (int)-value;
+    return value >= limit ? 2147483647 : (int)value;
+}
+
+long FindByte(const void* data, size_t length, unsigned char c) {
+    const unsigned char* bytes = (const unsigned char*)data;
+    for (size_t i = 0; i < length; ++i)
+        if (bytes[i] == c)
+            return (long)i;
+    return -1;
 }

@@ -43,7 +43,7 @@ long FindFieldEnd(const char* text, size_t end, size_t from) {
 
 // Leading decimal digits of text[from, to), held below a bound so that no
 // count can overflow.
-int LeadingNumber(const char* text, size_t from, size_t to) {
+int LeadingCount(const char* text, size_t from, size_t to) {
     const int bound = 1000000;
     int n = 0;
     for (size_t i = from; i < to && text[i] >= '0' && text[i] <= '9'; ++i) {
@@ -70,7 +70,7 @@ int ParseHeader(const char* text, size_t length, int* count, size_t* itemsStart)
     long countEnd = FindAny(text, length, (size_t)pathEnd + 1, ',');
     if (countEnd == kNotFound)
         return 0;
-    *count = LeadingNumber(text, (size_t)pathEnd + 1, (size_t)countEnd);
+    *count = LeadingCount(text, (size_t)pathEnd + 1, (size_t)countEnd);
     size_t i = (size_t)countEnd + 1;
     while (i < length && !IsLineEnd(text[i]))
         ++i;

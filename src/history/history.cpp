@@ -6,8 +6,6 @@
 #include "app/state.h"
 #include "app/text.h"
 
-#include <stdlib.h>
-#include <string.h>
 #include <windows.h>
 
 static const char kMainSection[] = "Main";
@@ -15,7 +13,7 @@ static const char kMainSection[] = "Main";
 int GetTimesInstalled() {
     char value[10];
     GetPrivateProfileStringA(kMainSection, "TimesInstalled", NO_ENTRY, value, sizeof value, g.historyPath);
-    return atoi(value); // absent ("NO ENTRY") or non-numeric counts 0
+    return LeadingNumber(value); // absent ("NO ENTRY") or non-numeric counts 0
 }
 
 void SetTimesInstalled(int n) {

@@ -8,11 +8,6 @@
 #include "ntconfig/snmp.h"
 #include "shell/progman.h"
 
-#include <errno.h>
-#include <io.h>
-#include <stdlib.h>
-#include <string.h>
-
 // Removal of one recorded installation. Nothing is changed until every
 // recorded file has passed the in-use check; from then on the procedure runs
 // to the end and passes over whatever cannot be removed.
@@ -26,7 +21,7 @@ const size_t kCommandSize = 1024;
 int RecordedFileCount(const char* directory) {
     char text[10];
     GetPrivateProfileStringA(directory, "Filecount", NO_ENTRY, text, sizeof text, g.historyPath);
-    return atoi(text);
+    return LeadingNumber(text);
 }
 
 // file<k> of the installation's section; 0 when the entry is missing, so that
@@ -36,16 +31,31 @@ int RecordedFile(const char* directory, int k, char* path) {
     return !IsNoEntry(path);
 }
 
-// A file counts as in use when the access check for reading and writing fails
-// with EACCES: read-only, or attributes that cannot be read for lack of
+// Errors that refuse access to a file's attributes: access denied, sharing
+// and lock violations and their kin (the errors the C library's access check
+// reports as EACCES). A missing file or path is not among them.
+int RefusesAccess(DWORD error) {
+    return error == ERROR_ACCESS_DENIED || error == ERROR_CURRENT_DIRECTORY ||
+           (error >= ERROR_WRITE_PROTECT && error <= ERROR_SHARING_BUFFER_EXCEEDED) ||
+           error == ERROR_NETWORK_ACCESS_DENIED || error == ERROR_CANNOT_MAKE || error == ERROR_FAIL_I24 ||
+           error == ERROR_DRIVE_LOCKED || error == ERROR_SEEK_ON_DEVICE || error == ERROR_NOT_LOCKED ||
+           error == ERROR_LOCK_FAILED;
+}
+
+// A file counts as in use when it could not be opened for reading and
+// writing: it is read-only, or its attributes cannot be read for lack of
 // access. A missing file does not count.
+int FileInUse(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return RefusesAccess(GetLastError());
+    return (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 int AnyFileInUse(const char* directory, int count) {
     for (int k = 1; k <= count; ++k) {
         char path[128];
-        if (!RecordedFile(directory, k, path))
-            continue;
-        errno = 0;
-        if (_access(path, 6) != 0 && errno == EACCES)
+        if (RecordedFile(directory, k, path) && FileInUse(path))
             return 1;
     }
     return 0;
@@ -69,7 +79,7 @@ void RemoveStartMenuFolder() {
     HANDLE search = FindFirstFileA(pattern, &entry);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            if (strcmp(entry.cFileName, ".") == 0 || strcmp(entry.cFileName, "..") == 0)
+            if (SameText(entry.cFileName, ".") || SameText(entry.cFileName, ".."))
                 continue;
             char path[MAX_PATH];
             if (FormatText(path, sizeof path, "%s\\%s", folder, entry.cFileName))
@@ -152,18 +162,20 @@ void ReplaceGroupItems(const char* directory, int remaining, GroupItem* items, i
 // no complete item counts as a group without items: the group is shown and
 // left as it is.
 void RebuildProgramGroup(const char* directory, int remaining) {
-    char description[kGroupDescriptionSize];
-    memset(description, 0, sizeof description);
+    char description[kGroupDescriptionSize] = {};
     RequestProgmanGroup(g.ddeInstance, kGroupName, description);
-    const char* end = (const char*)memchr(description, '\0', sizeof description);
-    size_t length = end ? (size_t)(end - description) : sizeof description;
+    long end = FindByte(description, sizeof description, '\0');
+    size_t length = end >= 0 ? (size_t)end : sizeof description;
     int stated = GroupItemCount(description, length);
-    GroupItem* items = stated > 0 ? (GroupItem*)calloc((size_t)stated, sizeof(GroupItem)) : NULL;
+    GroupItem* items = stated > 0 ? (GroupItem*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
+                                                          (size_t)stated * sizeof(GroupItem))
+                                  : NULL;
     int count = items ? ParseGroupDescription(description, length, items, stated) : 0;
     SendProgmanCommand(g.ddeInstance, "[ShowGroup(ZEL Vantorix, 2)]");
     SendProgmanCommand(g.ddeInstance, "[ShowGroup(ZEL Vantorix, 1)]");
     ReplaceGroupItems(directory, remaining, items, count);
-    free(items);
+    if (items)
+        HeapFree(GetProcessHeap(), 0, items);
 }
 
 // The logger service follows the newest remaining installation in UnInstall

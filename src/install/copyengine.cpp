@@ -12,9 +12,7 @@
 #include "pages/pages.h"
 #include "resources/resource.h"
 
-#include <io.h>
 #include <lzexpand.h>
-#include <stdio.h>
 
 enum { kCopyPath = 128, kFixedFiles = 2 };
 
@@ -66,7 +64,7 @@ static void ComputeShares(int* shares) {
 
 // Asks for the disk until source exists; 0 when the user cancels.
 static int WaitForSource(HWND page, const char* source, int disk) {
-    while (_access(source, 0) != 0) {
+    while (GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES) {
         char prompt[64];
         FormatText(prompt, sizeof prompt, kDiskPrompt, disk);
         MessageBeep(0xFFFF);
@@ -138,7 +136,7 @@ static int CopyAllFiles(HWND page) {
     // otherwise the installation would be left without one.
     char setupCopy[kCopyPath];
     if (uninstallerPlaced && FormatText(setupCopy, sizeof setupCopy, "%s\\SETUP.ZEL", g.installDir))
-        remove(setupCopy);
+        DeleteFileA(setupCopy);
     LZDone();
     return 1;
 }

@@ -6,7 +6,6 @@
 #include "app/text.h"
 #include "install/stamp.h"
 
-#include <io.h>
 #include <windows.h>
 
 // The oldest driver the product works with.
@@ -62,7 +61,7 @@ void CheckDriverVersion() {
     if (FormatText(path, sizeof path, "%s\\ZELSCSI.MPD", g.installDir))
         ReadVersionText(path, included);
     int present = FormatText(path, sizeof path, "%s\\SYSTEM\\IOSUBSYS\\ZELSCSI.MPD", g.windowsDir) &&
-                  _access(path, 0) == 0;
+                  GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
     if (present)
         ReadVersionText(path, installed);
     int status = DriverStatus(present, installed, included);

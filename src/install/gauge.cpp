@@ -9,18 +9,18 @@ static int FirstLargestShare(const int* shares, int count) {
     return largest;
 }
 
-// The whole percents of each file, unit pixels per percent. Works in 64 bits:
-// a size can be larger than the required space when the script disagrees with
-// itself, and the product must not wrap. Returns the sum.
+// The whole percents of each file, unit pixels per percent. The product is
+// taken in 64 bits: a size can be larger than the required space when the
+// script disagrees with itself, and it must not wrap. Returns the sum.
 static long long WholePercentShares(int innerWidth, unsigned int requiredSpace, const int* sizes, int count,
                                     int* shares) {
-    long long unit = innerWidth / 100;
-    long long bytesPerPercent = requiredSpace / 100;
+    unsigned unit = (unsigned)innerWidth / 100;
+    unsigned bytesPerPercent = requiredSpace / 100;
     long long sum = 0;
     for (int i = 0; i < count; ++i) {
         long long share = 0;
         if (bytesPerPercent > 0 && sizes[i] > 0)
-            share = (sizes[i] / bytesPerPercent) * unit;
+            share = (long long)((unsigned)sizes[i] / bytesPerPercent) * unit;
         if (share > innerWidth)
             share = innerWidth;
         shares[i] = (int)share;

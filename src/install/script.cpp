@@ -9,49 +9,9 @@
 #include "install/stamp.h"
 
 #include <limits.h>
-#include <stdlib.h>
-#include <string.h>
 
 static const char kScriptInvalid[] = "File SETUP.INI missing or invalid.\n\nSetup cannot continue.";
 static const char kScript95Invalid[] = "File SETUP95.INI missing or invalid.\n\nSetup cannot continue.";
-
-static int IsEntryDelimiter(char c) {
-    return c == ' ' || c == ',';
-}
-
-// Next field of text starting at *cursor, copied into field (size bytes).
-// Returns 1 when there was one and it fits.
-static int NextField(const char** cursor, char* field, size_t size) {
-    const char* p = *cursor;
-    while (*p && IsEntryDelimiter(*p))
-        ++p;
-    const char* start = p;
-    while (*p && !IsEntryDelimiter(*p))
-        ++p;
-    *cursor = p;
-    size_t length = (size_t)(p - start);
-    if (length == 0 || length >= size)
-        return 0;
-    memcpy(field, start, length);
-    field[length] = '\0';
-    return 1;
-}
-
-int SplitFileEntry(const char* text, FileRecord* record) {
-    char disk[128], size[128];
-    FileRecord parsed;
-    memset(&parsed, 0, sizeof parsed);
-    const char* cursor = text;
-    if (!NextField(&cursor, disk, sizeof disk) ||
-        !NextField(&cursor, parsed.sourceName, sizeof parsed.sourceName) ||
-        !NextField(&cursor, parsed.targetName, sizeof parsed.targetName) ||
-        !NextField(&cursor, size, sizeof size))
-        return 0;
-    parsed.disk = atoi(disk);
-    parsed.size = (int)atol(size);
-    *record = parsed;
-    return 1;
-}
 
 static int RefuseScript() {
     MessageBoxA(g.mainWindow, g.osKind == kOsWin95 ? kScript95Invalid : kScriptInvalid, "Error",
@@ -95,7 +55,7 @@ int LoadSetupScript() {
         GetPrivateProfileStringA("Main", "Version", NO_ENTRY, version, sizeof version, scriptPath);
         CopyText(g.versionText, sizeof g.versionText, version);
         GetPrivateProfileStringA("Main", "Filecount", NO_ENTRY, count, sizeof count, scriptPath);
-        int listed = atoi(count); // "NO" when absent: 0
+        int listed = LeadingNumber(count); // "NO" when absent: 0
         g.fileCount = 0;
         g.requiredSpace = 0;
         // More entries than the table holds, or none at all: the script is unusable.

@@ -4,8 +4,6 @@
 
 #include "app/state.h"
 
-#include <stddef.h>
-
 // 1 when the wizard may start, 0 when the script is missing or unusable (the
 // message has been shown). In UnInstall mode only reconciles the history.
 // Unusable: no script, a Filecount of 0, below 0 or above the table's 26
@@ -17,9 +15,3 @@ int LoadSetupScript();
 
 // Drops history entries whose VANTRX32.EXE has no stamp and corrects recorded versions.
 void ReconcileHistory();
-
-// Splits one file entry at runs of blanks and commas into disk, source name,
-// target name and size (atoi/atol), ignoring further fields. Returns 1 and
-// fills record when there are four fields each fitting its buffer; 0 (record
-// untouched) otherwise.
-int SplitFileEntry(const char* text, FileRecord* record);

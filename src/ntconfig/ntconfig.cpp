@@ -4,9 +4,7 @@
 #include "app/text.h"
 #include "history/history.h"
 #include "install/lzfile.h"
-
-#include <stdio.h>
-#include <string.h>
+#include "install/stampscan.h"
 
 // The Windows NT side of a new installation: an older registered
 // installation's engine libraries and event-log files, the logger's
@@ -17,7 +15,6 @@ namespace {
 const char kBootDriver[] = "C:\\NTBOOTDD.SYS";
 const char kBootDriverBackup[] = "C:\\NTBOOTDD.BAK";
 const char kDriverPattern[] = "ZELSCSI.SYS"; // 11 bytes, no terminator looked for
-const long kLzWriteError = -4;               // LZERROR_WRITE: the destination could not be written
 
 int FileExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
@@ -54,7 +51,7 @@ int ReadOlderInstallation(HKEY keys[3], char* pathName) {
         return 0;
     if (size < 128)
         pathName[size] = '\0';
-    if (memchr(pathName, '\0', 128) == NULL || pathName[0] == '\0')
+    if (FindByte(pathName, 128, '\0') < 0 || pathName[0] == '\0')
         return 0;
     return 1;
 }
@@ -75,7 +72,7 @@ int MoveEngineLibrary(const char* name, const char* pathName) {
     if (!FormatText(target, sizeof target, "%s%s", pathName, name))
         return 1;
     long result = ExpandFile(source, target);
-    if (result == kLzWriteError) {
+    if (result == kLzWriteFailed) {
         ShowOutOfDiskSpace(g.mainWindow);
         return 0;
     }
@@ -97,18 +94,21 @@ int TakeOverOlderInstallation(HKEY keys[3], const char* pathName) {
     return 1;
 }
 
-// ZEL_NT.INI, written in text mode so that each line ends in CR LF.
+// ZEL_NT.INI, each line ending in CR LF, any earlier file replaced.
 void WriteLoggerConfiguration(const char* path) {
-    FILE* file = fopen(path, "w");
-    if (!file)
+    char text[256];
+    if (!CopyText(text, sizeof text, "[ZELLOGGER]\r\ndirectory=") ||
+        !AppendText(text, sizeof text, g.installDir) ||
+        !AppendText(text, sizeof text,
+                    "\r\neventLevel=1               ; threshold\r\n"
+                    "timeInterval=1             ; 1-120 minutes\r\n"))
         return;
-    fputs("[ZELLOGGER]\n", file);
-    fputs("directory=", file);
-    fputs(g.installDir, file);
-    fputs("\n", file);
-    fputs("eventLevel=1               ; threshold\n", file);
-    fputs("timeInterval=1             ; 1-120 minutes\n", file);
-    fclose(file);
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, text, (DWORD)TextLength(text), &written, NULL);
+    CloseHandle(file);
 }
 
 // The removal of the installation deletes the configuration file with the
@@ -183,20 +183,16 @@ void MoveLoggerFiles(const char* directory) {
 }
 
 int IsOwnBootDriver() {
-    FILE* file = fopen(kBootDriver, "rb");
-    if (!file)
+    HANDLE file = CreateFileA(kBootDriver, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
         return 0;
-    // The pattern's first letter occurs nowhere else in it, so after a
-    // mismatch a match can only restart at the byte just read.
-    const size_t length = sizeof kDriverPattern - 1;
-    size_t matched = 0;
-    int c;
-    while (matched < length && (c = getc(file)) != EOF) {
-        if ((char)c == kDriverPattern[matched])
-            ++matched;
-        else
-            matched = (char)c == kDriverPattern[0] ? 1 : 0;
-    }
-    fclose(file);
-    return matched == length;
+    unsigned char chunk[4096];
+    int matched = 0, found = 0;
+    DWORD got = 0;
+    while (!found && ReadFile(file, chunk, sizeof chunk, &got, NULL) && got > 0)
+        found = ScanPatternChunk((const unsigned char*)kDriverPattern, sizeof kDriverPattern - 1, &matched,
+                                 chunk, (int)got) > 0;
+    CloseHandle(file);
+    return found;
 }

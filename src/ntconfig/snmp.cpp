@@ -7,8 +7,6 @@
 
 #include <windows.h>
 #include <lzexpand.h>
-#include <stdio.h>
-#include <string.h>
 
 static const char kAgentKey[] = "SOFTWARE\\ZEL\\SNMP\\SCSI_SYSTEM_AGENT\\CurrentVersion";
 static const char kExtensionAgentsKey[] =
@@ -27,11 +25,14 @@ static const char* const kRuntimeTargets[2] = {"%s\\SYSTEM32\\MSVCRT.DLL", "%s\\
 // Written to standard output for every registry step that fails; the user
 // of the windowed program does not see it, a console or a log does.
 static void ReportAccessDenied() {
-    printf("ERROR:  Access denied.\n");
-    printf("HINT:   You should in the admin user-group to configure the");
-    printf("        ZEL SNMP agent.");
-    printf("        Run zelSnmpSetup later.");
-    fflush(stdout);
+    static const char kReport[] = "ERROR:  Access denied.\n"
+                                  "HINT:   You should in the admin user-group to configure the"
+                                  "        ZEL SNMP agent."
+                                  "        Run zelSnmpSetup later.";
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD written = 0;
+    if (output && output != INVALID_HANDLE_VALUE)
+        WriteFile(output, kReport, sizeof kReport - 1, &written, NULL);
 }
 
 // Creates or opens name under parent; reports a failure. NULL parent (an
@@ -68,7 +69,7 @@ static void SetAgentPathname(HKEY currentVersion) {
     if (!currentVersion || !FormatText(agentPath, sizeof agentPath, "%s\\%s", g.installDir, kAgentLibrary))
         return;
     if (RegSetValueExA(currentVersion, kPathValue, 0, REG_EXPAND_SZ, (const BYTE*)agentPath,
-                       (DWORD)strlen(agentPath) + 1) != ERROR_SUCCESS)
+                       (DWORD)TextLength(agentPath) + 1) != ERROR_SUCCESS)
         ReportAccessDenied();
 }
 
@@ -127,7 +128,7 @@ static void RepointAgent(int newest) {
     char directory[128], agentPath[160];
     HistoryDirectoryEntry(0, newest, directory);
     if (!IsNoEntry(directory) && FormatText(agentPath, sizeof agentPath, "%s\\%s", directory, kAgentLibrary))
-        RegSetValueExA(key, kPathValue, 0, REG_SZ, (const BYTE*)agentPath, (DWORD)strlen(agentPath) + 1);
+        RegSetValueExA(key, kPathValue, 0, REG_SZ, (const BYTE*)agentPath, (DWORD)TextLength(agentPath) + 1);
     RegCloseKey(key);
 }
 

@@ -13,9 +13,6 @@
 #include "install/stamp.h"
 #include "resources/resource.h"
 
-#include <io.h>
-#include <string.h>
-
 static const char kInvalidPath[] = "The pathname you have entered is invalid.";
 static const char kMissingDir[] = "The path %s does not exist.\nWould you like to create it?";
 
@@ -43,10 +40,8 @@ static INT_PTR Path_Invalid(HWND dialog) {
 // refused rather than cut into some other directory.
 static int Path_Complete() {
     char full[kInstallDirSize];
-    if (!CompleteInstallPath(g.installDir, g.sourceDir, full, sizeof full))
-        return 0;
-    memcpy(g.installDir, full, sizeof full);
-    return 1;
+    return CompleteInstallPath(g.installDir, g.sourceDir, full, sizeof full) &&
+           CopyText(g.installDir, sizeof g.installDir, full);
 }
 
 // Free bytes on the install directory's drive; 0 in *known when the drive
@@ -125,7 +120,7 @@ static INT_PTR Path_OnContinue(HWND dialog) {
         return Path_Invalid(dialog);
     if (available < g.requiredSpace)
         return Path_NoSpace(dialog, available);
-    if (_access(g.installDir, 0) != 0)
+    if (GetFileAttributesA(g.installDir) == INVALID_FILE_ATTRIBUTES)
         return Path_Missing(dialog);
     if (!Path_ConfirmOverwrites(dialog))
         return Path_Stay(dialog);

@@ -6,7 +6,6 @@
 #include "shell/shortcuts.h"
 
 #include <ddeml.h>
-#include <string.h>
 
 static const char kServiceName[] = "PROGMAN";
 static const char kNoGroup[] = "Unable to add group to Program Manager";
@@ -29,8 +28,8 @@ int SendProgmanCommand(DWORD ddeInstance, const char* command) {
     int result = 0;
     HCONV conversation = DdeConnect(ddeInstance, service, service, NULL);
     if (conversation) {
-        HDDEDATA done = DdeClientTransaction((LPBYTE)command, (DWORD)strlen(command) + 1, conversation, NULL,
-                                             0, XTYP_EXECUTE, kExecuteTimeout, NULL);
+        HDDEDATA done = DdeClientTransaction((LPBYTE)command, (DWORD)TextLength(command) + 1, conversation,
+                                             NULL, 0, XTYP_EXECUTE, kExecuteTimeout, NULL);
         result = done ? 1 : 0;
         DdeDisconnect(conversation);
     }

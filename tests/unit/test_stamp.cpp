@@ -42,8 +42,8 @@ std::string Filler(size_t length) {
 std::pair<int, int> Scan(const std::vector<std::string>& chunks) {
     int matched = 0;
     for (size_t c = 0; c < chunks.size(); ++c) {
-        int end = ScanStampChunk(ownVersionStamp, kStampSignatureLength, &matched,
-                                 (const unsigned char*)chunks[c].data(), (int)chunks[c].size());
+        int end = ScanPatternChunk(ownVersionStamp, kStampSignatureLength, &matched,
+                                   (const unsigned char*)chunks[c].data(), (int)chunks[c].size());
         if (end > 0)
             return {(int)c, end};
     }
@@ -103,12 +103,13 @@ TEST(StampScanner, OneByteAtATime) {
 class StampFile : public testing::Test {
   protected:
     void SetUp() override {
+        saved_ = stampBufferAlloc;
         dir_ = MakeTempDir("stamp");
         path_ = dir_ + "\\PRODUCT.BIN";
         memset(block_, 0xcc, sizeof block_);
     }
     void TearDown() override {
-        stampBufferAlloc = malloc;
+        stampBufferAlloc = saved_;
         RemoveTree(dir_);
     }
     void Write(const std::string& data) {
@@ -127,6 +128,7 @@ class StampFile : public testing::Test {
         return true;
     }
     std::string dir_, path_;
+    void* (*saved_)(size_t) = nullptr;
     unsigned char block_[kStampSize];
 };
 
@@ -222,7 +224,7 @@ size_t largestGranted;
 
 void* SmallHeap(size_t size) {
     requested.push_back(size);
-    return size <= largestGranted ? malloc(size) : NULL;
+    return size <= largestGranted ? HeapAlloc(GetProcessHeap(), 0, size) : NULL;
 }
 
 TEST_F(StampFile, ShrinkingWorkBufferStillFindsAStraddlingStamp) {
