@@ -1,6 +1,7 @@
 #include "app/mainwnd.h"
 
 #include "app/commands.h"
+#include "app/lateapi.h"
 #include "app/paint.h"
 #include "app/state.h"
 #include "history/history.h"
@@ -12,7 +13,6 @@
 #include "shell/progman.h"
 
 #include <ddeml.h>
-#include <string.h>
 
 static DLGPROC pageProcs[kLastPage - kFirstPage + 1];
 static DLGPROC waitProc;
@@ -46,14 +46,14 @@ void CenterDialog(HWND reference, HWND dialog) {
 
 int EnableShutdownPrivilege() {
     HANDLE token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+    if (!LateOpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
         return 0;
     TOKEN_PRIVILEGES privileges;
     int enabled = 0;
-    if (LookupPrivilegeValueA(NULL, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
+    if (LateLookupPrivilegeValueA(NULL, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
         privileges.PrivilegeCount = 1;
         privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        enabled = AdjustTokenPrivileges(token, FALSE, &privileges, 0, NULL, NULL) ? 1 : 0;
+        enabled = LateAdjustTokenPrivileges(token, &privileges) ? 1 : 0;
     }
     CloseHandle(token);
     return enabled;

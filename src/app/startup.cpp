@@ -1,6 +1,7 @@
 #include "app/app.h"
 
 #include "app/commands.h"
+#include "app/lateapi.h"
 #include "app/mainwnd.h"
 #include "app/state.h"
 #include "app/text.h"
@@ -8,8 +9,6 @@
 #include "install/script.h"
 #include "ntconfig/service.h"
 #include "resources/resource.h"
-
-#include <string.h>
 
 static const char kUninstallSwitch[] = "-uninstall";
 static const char kOneVersionOnly[] = "Only one version of ZEL Vantorix may be installed on\na Windows 95 "
@@ -40,11 +39,26 @@ int OsKindFor(DWORD platformId, DWORD major, DWORD minor) {
     return kOsWin95;
 }
 
+// Windows NT 3.1 has no GetVersionExA; there the older GetVersion tells the
+// same: the high bit clear on Windows NT, the major and minor version in the
+// low word. Without it the first NT kind could never be recognised.
+static int VersionFromGetVersion(OSVERSIONINFOA* info) {
+    DWORD version = GetVersion();
+    info->dwMajorVersion = LOBYTE(LOWORD(version));
+    info->dwMinorVersion = HIBYTE(LOWORD(version));
+    info->dwPlatformId = (version & 0x80000000) == 0 ? VER_PLATFORM_WIN32_NT
+                         : info->dwMajorVersion < 4  ? VER_PLATFORM_WIN32s
+                                                     : VER_PLATFORM_WIN32_WINDOWS;
+    return 1;
+}
+
 int DetectOsKind() {
-    OSVERSIONINFOA info;
-    memset(&info, 0, sizeof info);
+    OSVERSIONINFOA info = {};
     info.dwOSVersionInfoSize = sizeof info;
-    if (GetVersionExA(&info))
+    int known = LateGetVersionExA(&info);
+    if (!known && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
+        known = VersionFromGetVersion(&info);
+    if (known)
         g.osKind = OsKindFor(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion);
     return 1;
 }
@@ -56,10 +70,10 @@ static int TokenListsSid(HANDLE token, PSID sid) {
         BYTE bytes[1024];
     } buffer;
     DWORD needed = 0;
-    if (!GetTokenInformation(token, TokenGroups, &buffer, sizeof buffer, &needed))
+    if (!LateGetTokenInformation(token, TokenGroups, &buffer, sizeof buffer, &needed))
         return 0;
     for (DWORD i = 0; i < buffer.groups.GroupCount; ++i) {
-        if (EqualSid(buffer.groups.Groups[i].Sid, sid))
+        if (LateEqualSid(buffer.groups.Groups[i].Sid, sid))
             return 1;
     }
     return 0;
@@ -67,15 +81,15 @@ static int TokenListsSid(HANDLE token, PSID sid) {
 
 int IsAdministrator() {
     HANDLE token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_READ, &token))
+    if (!LateOpenProcessToken(GetCurrentProcess(), TOKEN_READ, &token))
         return 0;
     SID_IDENTIFIER_AUTHORITY ntAuthority = {SECURITY_NT_AUTHORITY};
     PSID admins = NULL;
     int listed = 0;
-    if (AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0,
-                                 0, 0, 0, 0, &admins)) {
+    if (LateAllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS,
+                                     &admins)) {
         listed = TokenListsSid(token, admins);
-        FreeSid(admins);
+        LateFreeSid(admins);
     }
     CloseHandle(token);
     return listed;
@@ -84,7 +98,7 @@ int IsAdministrator() {
 static int ReadYesFlag(const char* scriptPath, const char* key) {
     char value[10];
     GetPrivateProfileStringA("Autorun", key, NO_ENTRY, value, sizeof value, scriptPath);
-    return strcmp(value, "YES") == 0 ? 1 : 0;
+    return SameText(value, "YES");
 }
 
 int ReadAutorun(const char* scriptPath) {
@@ -95,7 +109,7 @@ int ReadAutorun(const char* scriptPath) {
     char pathName[1024];
     DWORD length =
         GetPrivateProfileStringA("Autorun", "Pathname", NO_ENTRY, pathName, sizeof pathName, scriptPath);
-    if (strcmp(pathName, NO_ENTRY) == 0)
+    if (SameText(pathName, NO_ENTRY))
         return 0;
     if (length >= sizeof pathName - 1 || length >= sizeof g.installDir)
         return 0;
@@ -122,7 +136,7 @@ static void TakeSourceDirectory() {
     if (length >= sizeof modulePath)
         length = 0; // a path that does not fit would be cut into another one
     modulePath[length] = '\0';
-    size_t cut = g.runMode == kRunUninstall ? strlen("\\ZELUNINS.EXE") : strlen("\\SETUP.EXE");
+    size_t cut = g.runMode == kRunUninstall ? sizeof "\\ZELUNINS.EXE" - 1 : sizeof "\\SETUP.EXE" - 1;
     if (length >= cut)
         modulePath[length - cut] = '\0';
     else
@@ -131,8 +145,7 @@ static void TakeSourceDirectory() {
 }
 
 static void CreateMainWindow(HINSTANCE instance) {
-    WNDCLASSA windowClass;
-    memset(&windowClass, 0, sizeof windowClass);
+    WNDCLASSA windowClass = {};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = MainWndProc;
     windowClass.hInstance = instance;
@@ -196,6 +209,7 @@ static int RunMessageLoop() {
 }
 
 int RunSetupProgram(HINSTANCE instance, const char* commandLine) {
+    ResetAppState();
     g.loggerWasRunning = LoggerServiceRunning();
     if (CompareNoCase(commandLine ? commandLine : "", kUninstallSwitch) == 0)
         g.runMode = kRunUninstall;

@@ -4,6 +4,7 @@
 #include "ntconfig/service.h"
 
 #include "app/state.h"
+#include "app/lateapi.h"
 #include "app/text.h"
 
 #include <windows.h>
@@ -11,18 +12,18 @@
 static const char kServiceName[] = "ZELSRV";
 
 int LoggerServiceRunning() {
-    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE manager = LateOpenSCManagerA(SC_MANAGER_ALL_ACCESS);
     if (!manager)
         return 0; // no service control manager (Windows 95) or no right to it
     int running = 0;
-    SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS);
+    SC_HANDLE service = LateOpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS);
     if (service) {
         SERVICE_STATUS status;
-        if (QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING)
+        if (LateQueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING)
             running = 1;
-        CloseServiceHandle(service);
+        LateCloseServiceHandle(service);
     }
-    CloseServiceHandle(manager);
+    LateCloseServiceHandle(manager);
     return running;
 }
 
@@ -30,18 +31,18 @@ DWORD CreateLoggerServiceEntry(const char* directory) {
     char binaryPath[256];
     if (!FormatText(binaryPath, sizeof binaryPath, "%s\\ZELSERV.EXE", directory))
         return ERROR_BAD_PATHNAME;
-    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE manager = LateOpenSCManagerA(SC_MANAGER_ALL_ACCESS);
     if (!manager)
         return GetLastError();
     // A service deleted a moment ago stays marked for deletion until its
     // process has ended; wait for that, but not for one that never stops.
     DWORD waited = 0, error = 0;
     for (;;) {
-        SC_HANDLE service = CreateServiceA(manager, kServiceName, kServiceName, SERVICE_ALL_ACCESS,
-                                           SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
-                                           SERVICE_ERROR_NORMAL, binaryPath, NULL, NULL, NULL, NULL, NULL);
+        SC_HANDLE service =
+            LateCreateServiceA(manager, kServiceName, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                               SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, binaryPath);
         if (service) {
-            CloseServiceHandle(service);
+            LateCloseServiceHandle(service);
             error = 0;
             break;
         }
@@ -51,7 +52,7 @@ DWORD CreateLoggerServiceEntry(const char* directory) {
         Sleep(kServiceRetryPauseMs);
         waited += kServiceRetryPauseMs;
     }
-    CloseServiceHandle(manager);
+    LateCloseServiceHandle(manager);
     return error;
 }
 
@@ -62,29 +63,29 @@ void CreateLoggerService(const char* directory) {
 }
 
 void StartLoggerService() {
-    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE manager = LateOpenSCManagerA(SC_MANAGER_ALL_ACCESS);
     if (!manager)
         return;
-    SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_START);
+    SC_HANDLE service = LateOpenServiceA(manager, kServiceName, SERVICE_START);
     if (service) {
-        StartServiceA(service, 0, NULL);
-        CloseServiceHandle(service);
+        LateStartServiceA(service);
+        LateCloseServiceHandle(service);
     }
-    CloseServiceHandle(manager);
+    LateCloseServiceHandle(manager);
 }
 
 void RemoveLoggerService() {
-    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE manager = LateOpenSCManagerA(SC_MANAGER_ALL_ACCESS);
     if (!manager)
         return;
-    SC_HANDLE service = OpenServiceA(manager, kServiceName, DELETE | SERVICE_STOP);
+    SC_HANDLE service = LateOpenServiceA(manager, kServiceName, DELETE | SERVICE_STOP);
     if (!service) {
-        CloseServiceHandle(manager);
+        LateCloseServiceHandle(manager);
         return;
     }
     SERVICE_STATUS status;
-    ControlService(service, SERVICE_CONTROL_STOP, &status); // the service stops on its own time
-    DeleteService(service);
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
+    LateControlService(service, SERVICE_CONTROL_STOP, &status); // the service stops on its own time
+    LateDeleteService(service);
+    LateCloseServiceHandle(service);
+    LateCloseServiceHandle(manager);
 }

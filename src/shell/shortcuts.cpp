@@ -1,12 +1,12 @@
 #include "shell/shortcuts.h"
 
+#include "app/lateapi.h"
 #include "app/text.h"
 #include "shell/progman.h"
 
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <string.h>
 
 enum { kLinkPathSize = 260, kExeNameLength = 12 }; // strlen("VANTRX32.EXE")
 
@@ -36,10 +36,9 @@ void CreateStartMenuShortcut(const char* group, const char* name, const char* ta
 // "VANTRX32.EXE", keeping the backslash. A target too short for that gets none.
 static void SetWorkingDirectory(IShellLinkA* link, const char* target) {
     char directory[kLinkPathSize];
-    size_t length = strlen(target);
-    if (length < kExeNameLength || length - kExeNameLength >= sizeof directory)
+    size_t length = TextLength(target);
+    if (length < kExeNameLength || !CopyText(directory, sizeof directory, target))
         return;
-    memcpy(directory, target, length - kExeNameLength);
     directory[length - kExeNameLength] = '\0';
     link->SetWorkingDirectory(directory);
 }
@@ -56,11 +55,12 @@ static void SaveLink(IShellLinkA* link, const char* linkPath) {
 
 void CreateShellLink(const char* linkPath, const char* name, const char* target, int iconIndex) {
     // A thread already in another apartment keeps it: only a successful
-    // initialisation is balanced here.
-    HRESULT init = CoInitialize(NULL);
+    // initialisation is balanced here. Without COM (no OLE32) the shortcut
+    // is simply not written.
+    HRESULT init = LateCoInitialize();
     IShellLinkA* link = NULL;
     if (SUCCEEDED(
-            CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link))) {
+            LateCoCreateInstance(CLSID_ShellLink, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link))) {
         link->SetPath(target);
         link->SetDescription(name);
         if (CompareNoCase(name, "unInstall") == 0)
@@ -72,5 +72,5 @@ void CreateShellLink(const char* linkPath, const char* name, const char* target,
         link->Release();
     }
     if (SUCCEEDED(init))
-        CoUninitialize();
+        LateCoUninitialize();
 }
