@@ -81,14 +81,17 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$build/logs" "$build/findings"
 export UBSAN_OPTIONS=print_stacktrace=1
 
+for name in "${names[@]}"; do
+    if [ ! -x "$build/fuzz_$name" ]; then
+        echo "fuzz.sh: no target $name (targets: $(tr '\n' ' ' <"$build/fuzz_targets.txt"))" >&2
+        exit 2
+    fi
+done
+
 found=0
 printf '%-12s %12s  %s\n' target exec/s "corpus, result ($seconds s each)"
 for name in "${names[@]}"; do
     binary=$build/fuzz_$name
-    if [ ! -x "$binary" ]; then
-        echo "fuzz.sh: no target $name (targets: $(tr '\n' ' ' <"$build/fuzz_targets.txt"))" >&2
-        exit 2
-    fi
     corpus=$work/$name
     findings=$build/findings/$name
     log=$build/logs/$name.log
@@ -103,6 +106,8 @@ for name in "${names[@]}"; do
         -print_final_stats=1 -artifact_prefix="$findings/" "${dict[@]}" "$corpus" >"$log" 2>&1 || rc=$?
 
     execs=$(stat_value average_exec_per_sec "$log")
+    # libFuzzer averages over whole seconds: a finding in the first one shows 0.
+    [ "${execs:-0}" != 0 ] || execs="$(stat_value number_of_executed_units "$log") runs"
     inputs=$(find "$corpus" -type f | wc -l)
     bytes=$(find "$corpus" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')
     result="no finding"
