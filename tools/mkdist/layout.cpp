@@ -107,6 +107,11 @@ std::string NameProblem(const std::string& name) {
     return "";
 }
 
+// The value of a file entry in the setup script.
+std::string EntryValue(const std::string& disk, const Entry& e) {
+    return disk + " " + e.diskName + " " + e.target + " " + std::to_string(e.expandedSize);
+}
+
 bool CheckNames(const std::vector<Entry>& entries, std::string* error) {
     std::set<std::string> onDisks = {"SETUP.EXE", "SETUP.INI", "SETUP95.INI"};
     std::set<std::string> installed;
@@ -128,6 +133,22 @@ bool CheckNames(const std::vector<Entry>& entries, std::string* error) {
         }
         if (e.listed && !installed.insert(Upper(e.target)).second) {
             *error = At(e.line) + "\"" + e.target + "\" is installed twice";
+            return false;
+        }
+    }
+    return true;
+}
+
+// The setup program reads each file entry into 128 bytes: a longer one would
+// lose its size or its target name. The disk of an "auto" entry is not known
+// yet; it gets at most two digits.
+bool CheckEntryLengths(const std::vector<Entry>& entries, std::string* error) {
+    for (const Entry& e : entries) {
+        if (!e.listed)
+            continue;
+        std::string value = EntryValue(e.disk == 0 ? "99" : std::to_string(e.disk), e);
+        if (value.size() > kMaxEntry) {
+            *error = At(e.line) + "the file entry \"" + value + "\" is longer than 127 characters";
             return false;
         }
     }
@@ -181,8 +202,7 @@ bool CheckVersionAndAutorun(const std::string& version, const Autorun& autorun, 
 }
 
 std::string EntryLine(int number, const std::string& disk, const Entry& e) {
-    return "file" + std::to_string(number) + "=" + disk + " " + e.diskName + " " + e.target + " " +
-           std::to_string(e.expandedSize) + "\r\n";
+    return "file" + std::to_string(number) + "=" + EntryValue(disk, e) + "\r\n";
 }
 
 std::string Text(const std::string& version, const std::vector<Entry>& entries, const Autorun& autorun,
@@ -236,7 +256,7 @@ bool ParseManifest(const std::string& text, std::vector<Entry>* entries, std::st
 bool CheckDistribution(const std::string& version, const std::vector<Entry>& entries, const Autorun& autorun,
                        std::string* error) {
     return CheckVersionAndAutorun(version, autorun, error) && CheckCounts(entries, error) &&
-           CheckNames(entries, error);
+           CheckNames(entries, error) && CheckEntryLengths(entries, error);
 }
 
 std::vector<std::string> PathWarnings(const std::vector<Entry>& entries) {

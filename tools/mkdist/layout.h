@@ -11,6 +11,7 @@ namespace dist {
 
 constexpr int kMaxListed = 26;       // records in the setup program's file table
 constexpr size_t kMaxName = 127;     // a name field of a file record (128 bytes)
+constexpr size_t kMaxEntry = 127;    // a fileN value "disk source target size" is read into 128 bytes
 constexpr size_t kMaxVersion = 4;    // [Main] Version is read into 5 bytes
 constexpr size_t kMaxPathname = 127; // [Autorun] Pathname is read into 128 bytes
 constexpr int kMaxDisks = 99;
@@ -46,8 +47,9 @@ bool ParseManifest(const std::string& text, std::vector<Entry>* entries, std::st
 // Checks everything the setup program reads from its script: 1 to 26 listed
 // files, names of 1 to 127 characters without blanks, commas, quotes, control
 // characters or path separators, unique names on the disks and in the
-// install directory, sizes a signed 32-bit field holds, a Version of 1 to 4
-// characters, an [Autorun] Pathname that fits.
+// install directory, sizes a signed 32-bit field holds, file entries of at
+// most 127 characters (an "auto" entry's disk counted with two digits), a
+// Version of 1 to 4 characters, an [Autorun] Pathname that fits.
 bool CheckDistribution(const std::string& version, const std::vector<Entry>& entries, const Autorun& autorun,
                        std::string* error);
 

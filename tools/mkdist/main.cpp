@@ -38,7 +38,8 @@
 //
 // Everything the setup program cannot read is refused with a message and
 // exit code 1: more than 26 file entries, names with blanks or commas or
-// over 127 characters, a Version longer than 4 characters.
+// over 127 characters, a file entry ("disk source target size") over 127
+// characters, a Version longer than 4 characters.
 
 #include "layout.h"
 #include "szdd.h"
