@@ -5,48 +5,124 @@
 
 #include "app/state.h"
 #include "app/text.h"
+#include "install/stamp.h"
 
 #include <windows.h>
 
 static const char kMainSection[] = "Main";
 
+enum { kDirectorySize = 128 };
+
+// [Main] in memory: count slots, number1 first; an empty slot is a hole (the
+// key is missing), which moves with the entries around it.
+struct HistoryList {
+    int count;
+    char (*entries)[kDirectorySize];
+};
+
 int GetTimesInstalled() {
     char value[10];
     GetPrivateProfileStringA(kMainSection, "TimesInstalled", NO_ENTRY, value, sizeof value, g.historyPath);
-    return LeadingNumber(value); // absent ("NO ENTRY") or non-numeric counts 0
-}
-
-void SetTimesInstalled(int n) {
-    char value[16];
-    if (!FormatText(value, sizeof value, "%d", n))
-        return;
-    WritePrivateProfileStringA(kMainSection, "TimesInstalled", value, g.historyPath);
+    int count = LeadingNumber(value); // absent ("NO ENTRY") or non-numeric counts 0
+    if (count < 0)
+        return 0;
+    return count > kHistoryLimit ? kHistoryLimit : count;
 }
 
 void HistoryDirectoryEntry(int write, int n, char* text) {
     char key[24];
     if (!FormatText(key, sizeof key, "number%d", n)) {
         if (!write)
-            CopyText(text, 128, NO_ENTRY);
+            CopyText(text, kDirectorySize, NO_ENTRY);
         return;
     }
-    if (write)
+    if (write) {
         WritePrivateProfileStringA(kMainSection, key, text, g.historyPath);
-    else
-        GetPrivateProfileStringA(kMainSection, key, NO_ENTRY, text, 128, g.historyPath);
+        return;
+    }
+    // Read with room to spare: a value that does not fit would arrive cut
+    // into the name of some other directory.
+    char value[kDirectorySize + 2];
+    DWORD length = GetPrivateProfileStringA(kMainSection, key, NO_ENTRY, value, sizeof value, g.historyPath);
+    if (length >= kDirectorySize || !CopyText(text, kDirectorySize, value))
+        CopyText(text, kDirectorySize, NO_ENTRY);
 }
 
-void FileListEntry(int write, int n, char* text, const char* section, const char* iniPath) {
+int FileListEntry(int write, int n, char* text, const char* section, const char* iniPath) {
     char key[24];
     if (!FormatText(key, sizeof key, "file%d", n)) {
         if (!write)
-            CopyText(text, 128, NO_ENTRY);
-        return;
+            CopyText(text, kDirectorySize, NO_ENTRY);
+        return 0;
     }
     if (write)
-        WritePrivateProfileStringA(section, key, text, iniPath);
-    else
-        GetPrivateProfileStringA(section, key, NO_ENTRY, text, 128, iniPath);
+        return WritePrivateProfileStringA(section, key, text, iniPath) ? 1 : 0;
+    GetPrivateProfileStringA(section, key, NO_ENTRY, text, kDirectorySize, iniPath);
+    return 1;
+}
+
+static void FreeHistoryList(HistoryList* list) {
+    if (list->entries)
+        HeapFree(GetProcessHeap(), 0, list->entries);
+    list->entries = NULL;
+}
+
+// Room for count slots and one more. 0 when no memory.
+static int AllocateHistoryList(HistoryList* list, int count) {
+    list->count = count;
+    list->entries =
+        (char(*)[kDirectorySize])HeapAlloc(GetProcessHeap(), 0, (size_t)(count + 1) * kDirectorySize);
+    return list->entries != NULL;
+}
+
+// Reads TimesInstalled slots. 0 when no memory.
+static int ReadHistoryList(HistoryList* list) {
+    if (!AllocateHistoryList(list, GetTimesInstalled()))
+        return 0;
+    for (int k = 0; k < list->count; ++k) {
+        HistoryDirectoryEntry(0, k + 1, list->entries[k]);
+        if (IsNoEntry(list->entries[k]))
+            list->entries[k][0] = '\0';
+    }
+    return 1;
+}
+
+// Adds one line to a profile section text; 0 when it would not fit.
+static int AppendLine(char* text, size_t size, size_t* used, const char* line) {
+    if (!CopyText(text + *used, size - *used, line))
+        return 0;
+    *used += TextLength(line) + 1;
+    return 1;
+}
+
+// Replaces [Main] with the list in one profile write. 1 when written.
+static int WriteHistoryList(const HistoryList* list) {
+    size_t size = 32 + (size_t)list->count * (24 + kDirectorySize) + 1;
+    char* text = (char*)HeapAlloc(GetProcessHeap(), 0, size);
+    if (!text)
+        return 0;
+    size_t used = 0;
+    char line[24 + kDirectorySize];
+    int ok = FormatText(line, sizeof line, "TimesInstalled=%d", list->count) &&
+             AppendLine(text, size - 1, &used, line);
+    for (int k = 0; k < list->count && ok; ++k) {
+        if (list->entries[k][0] != '\0')
+            ok = FormatText(line, sizeof line, "number%d=%s", k + 1, list->entries[k]) &&
+                 AppendLine(text, size - 1, &used, line);
+    }
+    if (ok) {
+        text[used] = '\0'; // the section text ends with an empty line
+        ok = WritePrivateProfileSectionA(kMainSection, text, g.historyPath) ? 1 : 0;
+    }
+    HeapFree(GetProcessHeap(), 0, text);
+    return ok;
+}
+
+// Drops slot k; the later slots (holes too) move down by one.
+static void DropSlot(HistoryList* list, int k) {
+    for (int j = k; j + 1 < list->count; ++j)
+        CopyText(list->entries[j], kDirectorySize, list->entries[j + 1]);
+    --list->count;
 }
 
 void FormatWhenInstalled(int weekday, int month, int day, int yearsSince1900, char* text, size_t size) {
@@ -61,66 +137,98 @@ int InstalledFilePath(int k, char* path, size_t size) {
     return FormatText(path, size, "%s\\%s", g.installDir, g.fileTable[k].targetName);
 }
 
-// The file records whose full path fits a 128-byte history value. A path that
-// does not fit is left out rather than cut into the name of another file.
-static int ListedFileCount() {
-    int count = g.fileCount < 0 ? 0 : (g.fileCount > kMaxFiles ? kMaxFiles : g.fileCount);
-    int listed = 0;
-    char path[128];
-    for (int k = 0; k < count; ++k)
-        listed += InstalledFilePath(k, path, sizeof path);
-    return listed;
+static int TableCount() {
+    return g.fileCount < 0 ? 0 : (g.fileCount > kMaxFiles ? kMaxFiles : g.fileCount);
 }
 
-int RecordInstallation() {
-    int n = GetTimesInstalled() + 1;
-    SetTimesInstalled(n);
-    HistoryDirectoryEntry(1, n, g.installDir);
-
+// The installation's section: Version, Filecount, WhenInstalled, then the
+// files that fit a 128-byte value (a longer path is left out rather than cut
+// into the name of another file). 1 when every write succeeded.
+static int WriteInstallationSection() {
+    char paths[kMaxFiles][kDirectorySize];
+    int listed = 0;
+    for (int k = 0; k < TableCount(); ++k)
+        listed += InstalledFilePath(k, paths[listed], sizeof paths[listed]);
     char value[30];
-    WritePrivateProfileStringA(g.installDir, "Version", g.versionText, g.historyPath);
-    int listed = ListedFileCount();
-    if (FormatText(value, sizeof value, "%d", listed))
-        WritePrivateProfileStringA(g.installDir, "Filecount", value, g.historyPath);
+    int ok = WritePrivateProfileStringA(g.installDir, "Version", g.versionText, g.historyPath) &&
+             FormatText(value, sizeof value, "%d", listed) &&
+             WritePrivateProfileStringA(g.installDir, "Filecount", value, g.historyPath);
     SYSTEMTIME now;
     GetLocalTime(&now);
     FormatWhenInstalled(now.wDayOfWeek, now.wMonth, now.wDay, now.wYear - 1900, value, sizeof value);
-    WritePrivateProfileStringA(g.installDir, "WhenInstalled", value, g.historyPath);
-
-    int count = g.fileCount < 0 ? 0 : (g.fileCount > kMaxFiles ? kMaxFiles : g.fileCount);
-    char path[128];
-    for (int k = 0, written = 0; k < count; ++k) {
-        if (InstalledFilePath(k, path, sizeof path))
-            FileListEntry(1, ++written, path, g.installDir, g.historyPath);
-    }
-    return 1;
+    ok = ok && WritePrivateProfileStringA(g.installDir, "WhenInstalled", value, g.historyPath);
+    for (int k = 0; k < listed && ok; ++k)
+        ok = FileListEntry(1, k + 1, paths[k], g.installDir, g.historyPath);
+    return ok;
 }
 
-// Number of the first entry recording directory (letter case ignored), 0 when none does.
-static int FindHistoryEntry(const char* directory, int count) {
-    char entry[128];
-    for (int k = 1; k <= count; ++k) {
-        HistoryDirectoryEntry(0, k, entry);
-        if (CompareNoCase(entry, directory) == 0)
-            return k;
+int RecordInstallation() {
+    HistoryList list = {0, NULL};
+    if (!ReadHistoryList(&list) || list.count >= kHistoryLimit) {
+        FreeHistoryList(&list);
+        return 0;
     }
-    return 0;
+    // A new file gets its [Main] first, so that it keeps the usual layout.
+    int ok = (list.count > 0 || WriteHistoryList(&list)) && WriteInstallationSection();
+    if (ok) {
+        CopyText(list.entries[list.count], kDirectorySize, g.installDir);
+        ++list.count;
+        ok = WriteHistoryList(&list);
+    }
+    FreeHistoryList(&list);
+    return ok;
 }
 
 void RemoveHistoryEntry(const char* directory) {
-    int count = GetTimesInstalled();
-    // A directory that is not recorded leaves the count and the numbering alone.
-    int k = FindHistoryEntry(directory, count);
-    if (k > 0) {
-        SetTimesInstalled(count - 1);
-        HistoryDirectoryEntry(1, k, NULL);
-        char entry[128];
-        for (int j = k; j < count; ++j) {
-            HistoryDirectoryEntry(0, j + 1, entry);
-            // A hole in the numbering moves down as a hole, never as the text "NO ENTRY".
-            HistoryDirectoryEntry(1, j, IsNoEntry(entry) ? NULL : entry);
+    HistoryList list = {0, NULL};
+    if (ReadHistoryList(&list)) {
+        // A directory that is not recorded leaves the count and the numbering alone.
+        for (int k = 0; k < list.count; ++k) {
+            if (list.entries[k][0] != '\0' && CompareNoCase(list.entries[k], directory) == 0) {
+                DropSlot(&list, k);
+                WriteHistoryList(&list);
+                break;
+            }
         }
-        HistoryDirectoryEntry(1, count, NULL);
     }
+    FreeHistoryList(&list);
     WritePrivateProfileStringA(directory, NULL, NULL, g.historyPath);
+}
+
+// The recorded version follows the stamp of the installed executable.
+static void CorrectVersion(const char* directory, const char* stamped) {
+    char recorded[10];
+    GetPrivateProfileStringA(directory, "Version", NO_ENTRY, recorded, sizeof recorded, g.historyPath);
+    if (CompareNoCase(recorded, stamped) != 0)
+        WritePrivateProfileStringA(directory, "Version", stamped, g.historyPath);
+}
+
+void ReconcileHistory() {
+    HistoryList list = {0, NULL}, dropped = {0, NULL};
+    if (!ReadHistoryList(&list) || !AllocateHistoryList(&dropped, list.count)) {
+        FreeHistoryList(&list);
+        return;
+    }
+    dropped.count = 0;
+    for (int k = 0; k < list.count;) {
+        char path[160], stamped[kVersionTextSize];
+        const char* directory = list.entries[k];
+        if (directory[0] != '\0' && (!FormatText(path, sizeof path, "%s\\VANTRX32.EXE", directory) ||
+                                     !ReadVersionText(path, stamped))) {
+            // The entries behind it move down into its place.
+            CopyText(dropped.entries[dropped.count++], kDirectorySize, directory);
+            DropSlot(&list, k);
+            continue;
+        }
+        if (directory[0] != '\0')
+            CorrectVersion(directory, stamped);
+        ++k;
+    }
+    // [Main] first: until it is written, every entry it names keeps its section.
+    if (dropped.count > 0 && WriteHistoryList(&list)) {
+        for (int k = 0; k < dropped.count; ++k)
+            WritePrivateProfileStringA(dropped.entries[k], NULL, NULL, g.historyPath);
+    }
+    FreeHistoryList(&list);
+    FreeHistoryList(&dropped);
 }

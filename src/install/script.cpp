@@ -6,7 +6,6 @@
 #include "app/state.h"
 #include "app/text.h"
 #include "history/history.h"
-#include "install/stamp.h"
 
 #include <limits.h>
 
@@ -69,28 +68,4 @@ int LoadSetupScript() {
     }
     ReconcileHistory();
     return 1;
-}
-
-void ReconcileHistory() {
-    int count = GetTimesInstalled();
-    // Each restart follows a removal, so at most count restarts can happen.
-    int removals = 0;
-    char directory[128], path[160], stamped[kVersionTextSize], recorded[10];
-    for (int k = 1; k <= count; ++k) {
-        HistoryDirectoryEntry(0, k, directory);
-        if (IsNoEntry(directory))
-            continue;
-        unsigned char block[kStampSize];
-        if (!FormatText(path, sizeof path, "%s\\VANTRX32.EXE", directory) || !ReadVersionStamp(path, block)) {
-            RemoveHistoryEntry(directory);
-            if (++removals > count)
-                return;
-            k = 0;
-            continue;
-        }
-        VersionStampText(block, stamped);
-        GetPrivateProfileStringA(directory, "Version", NO_ENTRY, recorded, sizeof recorded, g.historyPath);
-        if (CompareNoCase(recorded, stamped) != 0)
-            WritePrivateProfileStringA(directory, "Version", stamped, g.historyPath);
-    }
 }

@@ -12,6 +12,3 @@
 // source name) that does not fit 128 bytes. A missing entry after file1 ends
 // the list there.
 int LoadSetupScript();
-
-// Drops history entries whose VANTRX32.EXE has no stamp and corrects recorded versions.
-void ReconcileHistory();
