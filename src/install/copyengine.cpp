@@ -74,45 +74,60 @@ static int WaitForSource(HWND page, const char* source, int disk) {
     return 1;
 }
 
-// Copies file record k. 0 when the run is abandoned (cancelled prompt, full
-// disk); a file that fails in any other way, or whose path would not fit the
-// buffers, is skipped.
-static int CopyTableFile(HWND page, const FileRecord* record) {
+// What became of one file.
+enum CopyOutcome {
+    kCopied,    // written whole
+    kNotCopied, // the file could not be written (or its path would not fit): the run goes on, but fails
+    kAbandoned, // a disk prompt was cancelled, or the target disk is full: the run ends at once
+};
+
+// Copies file record k, asking for its disk until its source is there.
+static CopyOutcome CopyTableFile(HWND page, const FileRecord* record) {
     char target[kCopyPath], source[kCopyPath];
     int targetFits = FormatText(target, sizeof target, "%s\\%s", g.installDir, record->targetName);
     SetDlgItemTextA(page, IDC_COPY_FILE, target);
     if (!targetFits || !FormatText(source, sizeof source, "%s\\%s", g.sourceDir, record->sourceName))
-        return 1;
+        return kNotCopied;
     if (!WaitForSource(page, source, record->disk))
-        return 0;
-    if (CopyCompressedFile(source, target) == kLzWriteFailed) {
+        return kAbandoned;
+    long result = CopyCompressedFile(source, target);
+    if (result == kLzWriteFailed) {
         ShowOutOfDiskSpace(page);
-        return 0;
+        return kAbandoned;
     }
-    return 1;
+    return result >= 0 ? kCopied : kNotCopied;
 }
 
-// Places the uninstaller and the .386 file in the Windows directory. 0 on a
-// full disk. *uninstallerPlaced tells whether zelunins.exe was written.
-static int PlaceWindowsFiles(HWND page, int* uninstallerPlaced) {
+// Places the uninstaller and the .386 file in the Windows directory. A file
+// that the distribution did not bring is passed over; one that is there but
+// cannot be placed fails the run. *uninstallerPlaced tells whether
+// zelunins.exe was written.
+static CopyOutcome PlaceWindowsFiles(HWND page, int* uninstallerPlaced) {
     *uninstallerPlaced = 0;
+    CopyOutcome outcome = kCopied;
     for (int i = 0; i < kFixedFiles; ++i) {
         char source[kCopyPath], target[kCopyPath];
         if (!FormatText(source, sizeof source, "%s\\%s", g.installDir, kFixedSources[i]) ||
-            !FormatText(target, sizeof target, "%s\\%s", g.windowsDir, kFixedTargets[i]))
+            GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES)
             continue;
-        long result = CopyCompressedFile(source, target);
+        long result = kLzTargetFailed;
+        if (FormatText(target, sizeof target, "%s\\%s", g.windowsDir, kFixedTargets[i]))
+            result = CopyCompressedFile(source, target);
         if (result == kLzWriteFailed) {
             ShowOutOfDiskSpace(page);
-            return 0;
+            return kAbandoned;
         }
-        if (i == 0 && result >= 0)
+        if (result < 0)
+            outcome = kNotCopied;
+        else if (i == 0)
             *uninstallerPlaced = 1;
     }
-    return 1;
+    return outcome;
 }
 
 // Copies the file table and the Windows-directory files inside one LZ run.
+// A file that could not be written does not stop the others, but the run
+// then fails: the product is not reported installed with a file missing.
 static int CopyAllFiles(HWND page) {
     int shares[kMaxFiles];
     ComputeShares(shares);
@@ -120,25 +135,25 @@ static int CopyAllFiles(HWND page) {
     LZStart();
     int x = g.gaugeLeft;
     copyPage.left = copyPage.right = x;
+    int complete = 1;
     for (int k = 0; k < g.fileCount && k < kMaxFiles; ++k) {
-        if (!CopyTableFile(page, &g.fileTable[k])) {
+        CopyOutcome outcome = CopyTableFile(page, &g.fileTable[k]);
+        if (outcome == kAbandoned) {
             LZDone();
             return 0;
         }
+        complete = complete && outcome == kCopied;
         AdvanceGauge(page, &x, shares[k]);
     }
     int uninstallerPlaced = 0;
-    if (!PlaceWindowsFiles(page, &uninstallerPlaced)) {
-        LZDone();
-        return 0;
-    }
+    CopyOutcome placed = PlaceWindowsFiles(page, &uninstallerPlaced);
     // SETUP.ZEL goes only once its copy is in place as the uninstaller:
     // otherwise the installation would be left without one.
     char setupCopy[kCopyPath];
     if (uninstallerPlaced && FormatText(setupCopy, sizeof setupCopy, "%s\\SETUP.ZEL", g.installDir))
         DeleteFileA(setupCopy);
     LZDone();
-    return 1;
+    return complete && placed == kCopied;
 }
 
 int CopyFiles(HWND page) {

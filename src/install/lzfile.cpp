@@ -17,6 +17,32 @@ static int IsSameFile(const char* source, const char* target) {
     return CompareNoCase(fullSource, fullTarget) == 0;
 }
 
+// The bytes a copy of the file at path must write: the expanded size its
+// header states when it is compressed ("SZDD" and four fixed bytes, the mode,
+// the name's last character, the size), otherwise its own size. -1 when it
+// cannot be read.
+static long long ExpectedLength(const char* path) {
+    static const unsigned char kMagic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+    unsigned char head[14];
+    DWORD got = 0, high = 0;
+    DWORD low = GetFileSize(file, &high);
+    int read = ReadFile(file, head, sizeof head, &got, NULL);
+    CloseHandle(file);
+    if (!read || (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR))
+        return -1;
+    int compressed = got == sizeof head;
+    for (int i = 0; i < 8 && compressed; ++i)
+        compressed = head[i] == kMagic[i];
+    if (compressed)
+        return (long long)head[10] | (long long)head[11] << 8 | (long long)head[12] << 16 |
+               (long long)head[13] << 24;
+    return (long long)high << 32 | low;
+}
+
 typedef LONG(WINAPI* LzCopyCall)(INT, INT);
 
 static long CopyWith(LzCopyCall copy, const char* source, const char* target) {
@@ -41,6 +67,8 @@ static long CopyWith(LzCopyCall copy, const char* source, const char* target) {
     long result = copy(from, to);
     LZClose(from);
     LZClose(to);
+    if (result >= 0 && result != ExpectedLength(sourcePath))
+        return kLzSourceShort;
     return result;
 }
 

@@ -8,11 +8,14 @@ enum {
     kLzWriteFailed = -4,   // LZERROR_WRITE: the target could not be written (disk full)
     kLzSourceMissing = -1, // LZERROR_BADINHANDLE: the source cannot be opened (or its path is too long)
     kLzTargetFailed = -2,  // LZERROR_BADOUTHANDLE: the target cannot be created (or its path is too long)
+    kLzSourceShort = -3,   // LZERROR_READ: the source gave fewer bytes than it holds (cut short or corrupt)
 };
 
 // One copy with CopyLZFile, inside an LZStart/LZDone run opened by the caller.
-// Returns the bytes written, or a negative LZERROR_* code. Both handles are
-// closed before it returns, whatever the result. The target is created only
+// Returns the bytes written, or a negative LZERROR_* code; a copy that wrote
+// fewer bytes than the source holds (the expanded size its compressed header
+// states, or its own size) is kLzSourceShort. Both handles are closed before
+// it returns, whatever the result. The target is created only
 // once the source is open, so a missing source never truncates an existing
 // target; a source and target that are the same file are left alone (0).
 long CopyCompressedFile(const char* source, const char* target);

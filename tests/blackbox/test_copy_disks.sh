@@ -177,7 +177,8 @@ bb_expect_same "$BB_C/Vantrx/BIG.DAT" "$ORIG/BIG.DAT"
 bb_expect_no_file "$BB_C/Vantrx/NOTES.TXT"
 bb_expect_same "$BB_C/windows/zelunins.exe" "$ZEL_BUILD/SETUP.EXE"
 bb_expect_no_file "$BB_C/Vantrx/SETUP.ZEL"
-bb_expect_eq "$(recorded 'C:\Vantrx')" 1 "installation recorded"
+# NOTES.TXT could not be written: the unattended run ends through 501, unrecorded.
+bb_expect_eq "$(recorded 'C:\Vantrx')" 0 "installation with a file missing recorded"
 
 # --- a real full disk: install directory on T:, a 64 KB tmpfs ----------------
 SMALL=$BB_TMP/small
