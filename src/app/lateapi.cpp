@@ -30,6 +30,12 @@ BOOL LateGetVersionExA(OSVERSIONINFOA* info) {
     return f ? f(info) : FALSE;
 }
 
+BOOL LateMoveFileExA(const char* from, const char* to, DWORD flags) {
+    typedef BOOL(WINAPI * Function)(const char*, const char*, DWORD);
+    Function f = Find<Function>(kKernel, "MoveFileExA");
+    return f ? f(from, to, flags) : FALSE;
+}
+
 BOOL LateOpenProcessToken(HANDLE process, DWORD access, HANDLE* token) {
     typedef BOOL(WINAPI * Function)(HANDLE, DWORD, HANDLE*);
     Function f = Find<Function>(kAdvapi, "OpenProcessToken");

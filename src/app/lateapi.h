@@ -1,6 +1,7 @@
 // Platform functions that some of the target systems lack, looked up when a
 // path first needs them (GetProcAddress), so that the program itself starts
-// everywhere: the version query that Windows NT 3.1 does not have, the token
+// everywhere: the version query that Windows NT 3.1 does not have, the
+// replacing rename that Windows 95 only stubs, the token
 // and service-manager functions that Windows 95's ADVAPI32 may not export,
 // and COM, which only the Windows 95 Start Menu step uses. A missing library
 // or function behaves like the call failing: the wrapper returns the
@@ -10,6 +11,7 @@
 #include <windows.h>
 
 BOOL LateGetVersionExA(OSVERSIONINFOA* info);
+BOOL LateMoveFileExA(const char* from, const char* to, DWORD flags);
 
 BOOL LateOpenProcessToken(HANDLE process, DWORD access, HANDLE* token);
 BOOL LateGetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, void* buffer, DWORD size,

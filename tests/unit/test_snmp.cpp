@@ -287,8 +287,9 @@ TEST_F(Snmp, FullSystemDiskIsOutOfDiskSpace) {
     EXPECT_EQ(boxes.boxes[0].owner, g.mainWindow);
     EXPECT_EQ(GetFileAttributesA((smallWindows + "\\SYSTEM32\\MSVCRT40.DLL").c_str()),
               INVALID_FILE_ATTRIBUTES);
-    // both files closed: the partial library can be deleted
-    EXPECT_TRUE(DeleteFileA((smallWindows + "\\SYSTEM32\\MSVCRT.DLL").c_str()));
+    // the half-expanded copy is gone and no MSVCRT.DLL was put in place of the system's
+    EXPECT_EQ(GetFileAttributesA((smallWindows + "\\SYSTEM32\\ZELSETUP.TMP").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA((smallWindows + "\\SYSTEM32\\MSVCRT.DLL").c_str()), INVALID_FILE_ATTRIBUTES);
     RemoveTree(smallWindows);
     DestroyWindow(g.mainWindow);
 }
