@@ -94,32 +94,39 @@ int TakeOverOlderInstallation(HKEY keys[3], const char* pathName) {
     return 1;
 }
 
-// ZEL_NT.INI, each line ending in CR LF, any earlier file replaced.
-void WriteLoggerConfiguration(const char* path) {
+// ZEL_NT.INI, each line ending in CR LF, any earlier file replaced. 0 only
+// when the file was created but could not be written whole (the disk is
+// full): the part written is deleted again. A file that cannot be created
+// is passed over.
+int WriteLoggerConfiguration(const char* path) {
     char text[256];
     if (!CopyText(text, sizeof text, "[ZELLOGGER]\r\ndirectory=") ||
         !AppendText(text, sizeof text, g.installDir) ||
         !AppendText(text, sizeof text,
                     "\r\neventLevel=1               ; threshold\r\n"
                     "timeInterval=1             ; 1-120 minutes\r\n"))
-        return;
+        return 1;
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written = 0;
-    WriteFile(file, text, (DWORD)TextLength(text), &written, NULL);
-    CloseHandle(file);
+        return 1;
+    DWORD length = (DWORD)TextLength(text), written = 0;
+    int whole = WriteFile(file, text, length, &written, NULL) && written == length;
+    whole = CloseHandle(file) && whole;
+    if (!whole)
+        DeleteFileA(path);
+    return whole;
 }
 
 // The removal of the installation deletes the configuration file with the
-// other recorded files.
+// other recorded files. The file's entry is written before the count that
+// takes it in, so that no count ever names an entry that is not there.
 void RecordLoggerConfiguration(char* path) {
     int count = (int)GetPrivateProfileIntA(g.installDir, "Filecount", 0, g.historyPath) + 1;
     char text[16];
-    if (!FormatText(text, sizeof text, "%d", count))
+    if (!FormatText(text, sizeof text, "%d", count) ||
+        !FileListEntry(1, count, path, g.installDir, g.historyPath))
         return;
     WritePrivateProfileStringA(g.installDir, "Filecount", text, g.historyPath);
-    FileListEntry(1, count, path, g.installDir, g.historyPath);
 }
 
 // Refreshes the boot-time copy of the SCSI driver from the system's driver
@@ -151,7 +158,10 @@ int ConfigureNtSystem() {
 
     char configuration[MAX_PATH];
     if (FormatText(configuration, sizeof configuration, "%s\\ZEL_NT.INI", g.installDir)) {
-        WriteLoggerConfiguration(configuration);
+        if (!WriteLoggerConfiguration(configuration)) {
+            ShowOutOfDiskSpace(g.mainWindow);
+            return 0;
+        }
         RecordLoggerConfiguration(configuration);
     }
     if (g.osKind == kOsNt31 && IsOwnBootDriver())
