@@ -42,14 +42,27 @@ int RefusesAccess(DWORD error) {
            error == ERROR_LOCK_FAILED;
 }
 
-// A file counts as in use when it could not be opened for reading and
-// writing: it is read-only, or its attributes cannot be read for lack of
-// access. A missing file does not count.
+// A file counts as in use when it could not be deleted: it is read-only, its
+// attributes cannot be read for lack of access, or another program holds it
+// open without letting it go (on Windows NT a handle without delete sharing,
+// a running program among them; on Windows 95, which has no delete sharing,
+// a handle that shares neither reading nor writing). A missing file does not
+// count.
 int FileInUse(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return RefusesAccess(GetLastError());
-    return (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        return 1;
+    HANDLE file = g.osKind == kOsWin95
+                      ? CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL)
+                      : CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return RefusesAccess(GetLastError());
+    CloseHandle(file);
+    return 0;
 }
 
 int AnyFileInUse(const char* directory, int count) {
