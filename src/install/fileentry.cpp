@@ -39,3 +39,13 @@ int SplitFileEntry(const char* text, FileRecord* record) {
     *record = parsed;
     return 1;
 }
+
+unsigned LongestTargetName(const FileRecord* records, int count) {
+    unsigned longest = 0;
+    for (int k = 0; k < count && k < kMaxFiles; ++k) {
+        unsigned length = (unsigned)TextLength(records[k].targetName);
+        if (length > longest)
+            longest = length;
+    }
+    return longest;
+}

@@ -16,3 +16,6 @@ struct FileRecord {
 // and fills record when there are four fields each fitting its buffer; 0
 // (record untouched) otherwise.
 int SplitFileEntry(const char* text, FileRecord* record);
+
+// Length of the longest target name of the first count records.
+unsigned LongestTargetName(const FileRecord* records, int count);

@@ -15,6 +15,12 @@
 
 static const char kInvalidPath[] = "The pathname you have entered is invalid.";
 static const char kMissingDir[] = "The path %s does not exist.\nWould you like to create it?";
+static const char kTooLong[] = "The path %s is too long.\n\nThe files of ZEL Vantorix would not fit in it.";
+
+// The longest name Setup itself writes into or reads from the install
+// directory besides the listed files: "VANTRX32.EXE" (ZEL_NT.INI and the
+// logger's ZELELOG.* files are shorter).
+enum { kLongestOwnName = 12 };
 
 // 0 when the edit box holds more than the install directory can take: such
 // an entry is refused whole rather than cut.
@@ -29,6 +35,20 @@ static INT_PTR Path_Stay(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_PATH_EDIT, g.installDir);
     SelectEditText(dialog, IDC_PATH_EDIT);
     return FALSE;
+}
+
+// 1 when the full path of every file installed into the directory fits the
+// program's 128-byte path buffers; a longer one could not be written.
+static int Path_FilesFit() {
+    unsigned longest = LongestTargetName(g.fileTable, g.fileCount);
+    if (longest < kLongestOwnName)
+        longest = kLongestOwnName;
+    return TextLength(g.installDir) + 1 + longest < kInstallDirSize;
+}
+
+static INT_PTR Path_TooLong(HWND dialog) {
+    ShowPathBox(g.mainWindow, kTooLong, g.installDir, g.caption, MB_ICONINFORMATION | MB_OK);
+    return Path_Stay(dialog);
 }
 
 static INT_PTR Path_Invalid(HWND dialog) {
@@ -113,6 +133,8 @@ static INT_PTR Path_OnContinue(HWND dialog) {
     }
     if (!IsValidPathName(g.installDir) || !Path_Complete())
         return Path_Invalid(dialog);
+    if (!Path_FilesFit())
+        return Path_TooLong(dialog);
     int known = 0;
     unsigned long long available = Path_FreeSpace(&known);
     // A drive that cannot be asked is no place to install to.
