@@ -57,7 +57,7 @@ make_originals || bb_fail "cannot make the originals (mscompress)"
 make_disks() {
     local d1=$1/DISK1 d2=$1/DISK2
     mkdir -p "$d1" "$d2"
-    cp "$ZEL_BUILD/SETUP.EXE" "$d1/SETUP.EXE"
+    cp "$BB_BUILD/SETUP.EXE" "$d1/SETUP.EXE"
     cp "$d1/SETUP.EXE" "$d1/SETUP.ZEL"
     cp "$ORIG/VANTRX32.EXE" "$ORIG/VANTRX.386" "$d1/"
     cp "$BB_TMP/README.TX_" "$d1/README.TX_"
@@ -93,7 +93,7 @@ expect_installed() {
     bb_expect_same "$dir/BIG.DAT" "$ORIG/BIG.DAT"
     bb_expect_same "$dir/NOTES.TXT" "$ORIG/NOTES.TXT"
     bb_expect_no_file "$dir/SETUP.ZEL"
-    bb_expect_same "$BB_C/windows/zelunins.exe" "$ZEL_BUILD/SETUP.EXE"
+    bb_expect_same "$BB_C/windows/zelunins.exe" "$BB_BUILD/SETUP.EXE"
     bb_expect_same "$BB_C/windows/vantrx.386" "$ORIG/VANTRX.386"
 }
 
@@ -175,7 +175,7 @@ EOF
 bb_expect_eq "$(bb_count 'saw box' "$BB_TRANSCRIPT")" 0 "message boxes"
 bb_expect_same "$BB_C/Vantrx/BIG.DAT" "$ORIG/BIG.DAT"
 bb_expect_no_file "$BB_C/Vantrx/NOTES.TXT"
-bb_expect_same "$BB_C/windows/zelunins.exe" "$ZEL_BUILD/SETUP.EXE"
+bb_expect_same "$BB_C/windows/zelunins.exe" "$BB_BUILD/SETUP.EXE"
 bb_expect_no_file "$BB_C/Vantrx/SETUP.ZEL"
 bb_expect_eq "$(recorded 'C:\Vantrx')" 1 "installation recorded"
 
