@@ -127,6 +127,7 @@ click 1003
 page 103
 click 1003
 box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" icon exclamation buttons okcancel press ok
+box "Please insert ZEL Vantorix Disk #2" caption "Change Disks"
 touch "C:\\demo.prompted"
 waitfile "C:\\demo.swapped"
 box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" press ok

@@ -107,7 +107,9 @@ bb_prefix copy-swap nt40
 make_disks "$BB_TMP/swap"
 bb_drive A: "$BB_TMP/swap/DISK1"
 (
-    # The Linux side of the swap: wait until the driver has seen two prompts.
+    # The Linux side of the swap, while the third prompt is up: the program
+    # checks A: again as soon as OK is pressed, so a swap asked for after
+    # pressing could win that race and leave out the third prompt.
     for _ in $(seq 1 300); do [ -e "$BB_C/swap.req" ] && break; sleep 0.1; done
     bb_drive A: "$BB_TMP/swap/DISK2"
     touch "$BB_C/swap.done"
@@ -117,6 +119,7 @@ bb_run_driver <<EOF
 start "A:\SETUP.EXE"
 $PROMPT press ok
 $PROMPT press ok
+$PROMPT
 touch "C:\swap.req"
 waitfile "C:\swap.done"
 $PROMPT press ok

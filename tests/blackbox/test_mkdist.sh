@@ -158,6 +158,7 @@ bb_run_driver <<'EOF'
 start "A:\SETUP.EXE"
 timeout 60000
 box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" icon exclamation buttons okcancel press ok
+box "Please insert ZEL Vantorix Disk #2" caption "Change Disks"
 touch "C:\prompted"
 waitfile "C:\swapped"
 box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" press ok
