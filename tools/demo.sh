@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# ./run demo: installs the sample distribution (build/x86_64/dist) the way a
-# user would, under Wine with the Windows NT 4.0 personality. A: is mapped
+# ./run demo: installs the sample distribution of the shipped i686 build
+# (build/i686/dist) the way a user would, under 32-bit Wine with the Windows
+# NT 4.0 personality; where 32-bit Wine cannot run (see wh_probe32 in
+# tests/harness/wine-env.sh) that of the x86_64 build under wine64, and the
+# run says so. ZEL_BUILD names another build folder. A: is mapped
 # onto DISK1 through the prefix's dosdevices; the driver starts A:\SETUP.EXE
 # and walks the wizard (welcome -> path -> components -> confirmation ->
 # copy), A: is re-pointed to DISK2 at the disk prompt, and the closing boxes
@@ -23,8 +26,11 @@ if [ "${ZEL_DEMO_XVFB:-}" = 1 ]; then
     shot=$top/build/demo-disk-prompt.png
     rm -f "$shot"
 fi
-ZEL_BUILD=${ZEL_BUILD:-$top/build/x86_64}
 . "$top/tests/harness/wine-env.sh"
+if [ -z "${ZEL_BUILD:-}" ]; then
+    wh_probe32
+    if [ "$WH_HAVE32" = 1 ]; then ZEL_BUILD=$top/build/i686; else ZEL_BUILD=$top/build/x86_64; fi
+fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zeldemo.XXXXXX")
 prefix=""
@@ -49,6 +55,8 @@ fail() {
 
 driver=$ZEL_BUILD/tools/driver/zeldriver.exe
 [ -f "$ZEL_BUILD/SETUP.EXE" ] && [ -f "$driver" ] || fail "build first (./run build)"
+# The prefix is of the setup program's own kind, so is everything run in it.
+WH_ARCH=$(wh_pe_arch "$ZEL_BUILD/SETUP.EXE") || fail "$ZEL_BUILD/SETUP.EXE is not a Windows program"
 if [ ! -f "$ZEL_BUILD/dist/DISK1/SETUP.EXE" ]; then
     bash "$top/tools/dist/make-sample.sh" "$ZEL_BUILD" || fail "cannot make the sample distribution"
 fi
@@ -56,7 +64,7 @@ fi
 cp -r "$ZEL_BUILD/dist" "$work/dist"
 disks=$(ls -d "$work/dist"/DISK* | wc -l)
 
-say "Wine prefix (Windows NT 4.0), A: -> DISK1 of $disks"
+say "$WH_ARCH-bit Wine prefix (Windows NT 4.0) for $ZEL_BUILD/SETUP.EXE, A: -> DISK1 of $disks"
 prefix=$(wh_new_prefix demo nt40) || fail "cannot make a Wine prefix"
 c=$prefix/drive_c
 ln -sfn "$work/dist/DISK1" "$prefix/dosdevices/a:"
@@ -119,6 +127,7 @@ click 1003
 page 103
 click 1003
 box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" icon exclamation buttons okcancel press ok
+box "Please insert ZEL Vantorix Disk #2" caption "Change Disks"
 touch "C:\\demo.prompted"
 waitfile "C:\\demo.swapped"
 box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" press ok
@@ -180,7 +189,7 @@ PY
         problems=$((problems + 1))
     }
     for f in msvcrt.dll msvcrt40.dll; do
-        if cmp -s "$c/windows/system32/$f" "$WH_ROOT/template/drive_c/windows/system32/$f"; then
+        if cmp -s "$c/windows/system32/$f" "$(wh_template_dir "$WH_ARCH")/drive_c/windows/system32/$f"; then
             echo "   system32\\$f: expanded from the disk, identical to the prefix's own"
         else
             echo "   system32\\$f DIFFERS from the prefix's own"

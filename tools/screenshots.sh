@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # ./run screenshots: runs SETUP.EXE through its pages under Xvfb with Wine's
 # X11 driver and saves a PNG of the screen at each page to build/screenshots/.
+# It runs the shipped i686 build under 32-bit Wine, or where that cannot run
+# the x86_64 build under wine64 (the black-box library decides and says so).
 #
 # The driver and this script meet through files in the prefix: at each stop
 # the driver creates C:\shots\NAME.req and waits for C:\shots\NAME.done; this
@@ -8,7 +10,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
-export ZEL_SOURCE=$top ZEL_BUILD=${ZEL_BUILD:-$top/build/x86_64}
+export ZEL_SOURCE=$top
 export WH_ROOT=${WH_ROOT:-/var/tmp/zel-wine/screenshots}
 . "$top/tests/blackbox/lib.sh"
 bb_need_x11 "$@"
@@ -25,7 +27,7 @@ run_with_shots() {
 bb_x11_prefix shots-nt nt40
 bb_setup_dist "$BB_C/dist"
 [ -d "$BB_C/dist/DISK1" ] || bb_minimal_script "$BB_C/dist/DISK1" SETUP.INI
-cp "$ZEL_BUILD/SETUP.EXE" "$BB_C/dist/DISK1/SETUP.EXE"
+cp "$BB_BUILD/SETUP.EXE" "$BB_C/dist/DISK1/SETUP.EXE"
 
 # The whole wizard on Windows NT 4.0. Disk 2 is "inserted" by copying its
 # files beside SETUP.EXE while the disk prompt is up. The application
@@ -109,7 +111,7 @@ EOF
 bb_x11_prefix shots-95 win95
 bb_setup_dist "$BB_C/dist"
 [ -d "$BB_C/dist/DISK1" ] || bb_minimal_script "$BB_C/dist/DISK1" SETUP95.INI
-cp "$ZEL_BUILD/SETUP.EXE" "$BB_C/dist/DISK1/SETUP.EXE"
+cp "$BB_BUILD/SETUP.EXE" "$BB_C/dist/DISK1/SETUP.EXE"
 run_with_shots <<'EOF'
 timeout 60000
 start "C:\dist\DISK1\SETUP.EXE"

@@ -1,9 +1,18 @@
 # Black-box scenario library, sourced by every tests/blackbox/test_*.sh.
-# ZEL_BUILD (the x86_64 build folder) and ZEL_SOURCE (the source tree) come
-# from ctest; run by hand they default to build/x86_64 of this tree.
+# ZEL_BUILD (the x86_64 build folder, with the unit test programs),
+# ZEL_BUILD32 (the i686 build folder) and ZEL_SOURCE (the source tree) come
+# from ctest; run by hand they default to build/x86_64 and build/i686 of this
+# tree. The scenarios run the shipped i686 SETUP.EXE, with the i686 driver,
+# Program Manager, stand-ins and sample distribution, in 32-bit prefixes.
+# Where 32-bit Wine cannot run (see wh_probe32) they run the x86_64 build in
+# 64-bit prefixes instead, and the harness says so once:
+#   BB_BUILD   the build folder the scenarios use (SETUP.EXE, tools/, dist/)
+#   BB_ARCH    32 or 64, the kind of prefix bb_prefix makes for it
 #
 #   bb_prefix NAME [win95|nt40|nt351]  scenario prefix: $BB_PREFIX, $BB_C (its drive_c);
 #                                      removed when the script ends
+#   bb_prefix64 NAME [VER]             the same, always 64-bit: for the x86_64 unit test
+#                                      programs of $ZEL_BUILD/tests
 #   bb_win PATH                        Windows path (Z:\...) of a Unix path
 #   bb_drive A: /unix/dir              map a drive letter onto a Unix folder
 #   bb_setup_dist DIR                  SETUP.EXE into DIR; the sample distribution, when built,
@@ -36,13 +45,23 @@
 
 ZEL_SOURCE=${ZEL_SOURCE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 ZEL_BUILD=${ZEL_BUILD:-$ZEL_SOURCE/build/x86_64}
+ZEL_BUILD32=${ZEL_BUILD32:-$(dirname "$ZEL_BUILD")/i686}
 . "$ZEL_SOURCE/tests/harness/wine-env.sh"
+
+wh_probe32
+if [ "$WH_HAVE32" = 1 ]; then
+    BB_BUILD=$ZEL_BUILD32
+    BB_ARCH=32
+else
+    BB_BUILD=$ZEL_BUILD
+    BB_ARCH=64
+fi
 
 BB_CHECKS=0
 BB_FAILURES=0
 BB_PREFIXES=()
 BB_TMP=$(mktemp -d "${TMPDIR:-/tmp}/zelbb.XXXXXX")
-BB_DRIVER=$ZEL_BUILD/tools/driver/zeldriver.exe
+BB_DRIVER=$BB_BUILD/tools/driver/zeldriver.exe
 BB_TRANSCRIPT=$BB_TMP/transcript.txt
 
 bb_cleanup() {
@@ -67,9 +86,9 @@ bb_fail() {
 bb_pass() { BB_CHECKS=$((BB_CHECKS + 1)); }
 
 # Ends the previous scenario's prefix (its wineserver and any program still
-# running) and makes a new one.
-bb_prefix() {
-    local name=$1 version=${2:-}
+# running) and makes a new one, of kind $1 (32 or 64).
+bb_prefix_of() {
+    local arch=$1 name=$2 version=${3:-}
     if [ -n "${BB_PREFIX:-}" ]; then
         # Ending a wineserver takes most of a second: let it end beside the next scenario.
         wh_stop "$BB_PREFIX" &
@@ -79,12 +98,18 @@ bb_prefix() {
         done
         BB_PREFIXES=("${kept[@]}")
     fi
-    BB_PREFIX=$(wh_new_prefix "$name" "$version") || { bb_fail "cannot make prefix $name"; return 1; }
+    BB_PREFIX=$(WH_ARCH=$arch wh_new_prefix "$name" "$version") || {
+        bb_fail "cannot make prefix $name"
+        return 1
+    }
     BB_PREFIXES+=("$BB_PREFIX")
     BB_C=$BB_PREFIX/drive_c
     BB_NAME=$name
     export BB_PREFIX BB_C
 }
+
+bb_prefix() { bb_prefix_of "$BB_ARCH" "$@"; }
+bb_prefix64() { bb_prefix_of 64 "$@"; }
 
 bb_win() {
     local path
@@ -101,11 +126,11 @@ bb_drive() {
 bb_setup_dist() {
     local dir=$1
     mkdir -p "$dir"
-    if [ -d "$ZEL_BUILD/dist" ]; then
-        cp -r "$ZEL_BUILD/dist/." "$dir/"
-        [ -d "$dir/DISK1" ] && cp "$ZEL_BUILD/SETUP.EXE" "$dir/DISK1/SETUP.EXE"
+    if [ -d "$BB_BUILD/dist" ]; then
+        cp -r "$BB_BUILD/dist/." "$dir/"
+        [ -d "$dir/DISK1" ] && cp "$BB_BUILD/SETUP.EXE" "$dir/DISK1/SETUP.EXE"
     fi
-    cp "$ZEL_BUILD/SETUP.EXE" "$dir/SETUP.EXE"
+    cp "$BB_BUILD/SETUP.EXE" "$dir/SETUP.EXE"
 }
 
 # Runs the driver in the current prefix. The scenario comes from FILE or stdin.

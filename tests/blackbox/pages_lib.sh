@@ -14,7 +14,7 @@ PAGES_PROGMAN_PID=
 start_progman() {
     local ready=$BB_TMP/progman.ready
     rm -f "$ready" "$BB_TMP/progman.stop"
-    wh_wine "$BB_PREFIX" "$ZEL_BUILD/tools/progman/progman.exe" --ready "$(bb_win "$ready")" \
+    wh_wine "$BB_PREFIX" "$BB_BUILD/tools/progman/progman.exe" --ready "$(bb_win "$ready")" \
         --stop "$(bb_win "$BB_TMP/progman.stop")" --timeout 120000 >/dev/null 2>&1 &
     PAGES_PROGMAN_PID=$!
     local i

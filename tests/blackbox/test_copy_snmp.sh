@@ -23,7 +23,7 @@ no_key() {
 make_disk() {
     local dir=$1 target=$2 name=$3
     mkdir -p "$dir"
-    cp "$ZEL_BUILD/SETUP.EXE" "$dir/SETUP.EXE"
+    cp "$BB_BUILD/SETUP.EXE" "$dir/SETUP.EXE"
     cp "$dir/SETUP.EXE" "$dir/SETUP.ZEL"
     bb_stamped_file "$dir/VANTRX32.EXE"
     printf 'a .386 file\r\n' >"$dir/VANTRX.386"

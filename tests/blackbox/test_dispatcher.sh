@@ -45,7 +45,7 @@ EOF
 # Without a page: start-up's own message box (UnInstall mode, nothing
 # recorded) stands over the main window alone.
 NO_VERSIONS='Unable to detect any versions of ZEL Vantorix\non your system.'
-cp "$ZEL_BUILD/SETUP.EXE" "$BB_C/dist/ZELUNINS.EXE"
+cp "$BB_BUILD/SETUP.EXE" "$BB_C/dist/ZELUNINS.EXE"
 BB_NAME=frozen-no-page
 bb_run_driver <<EOF
 start "C:\dist\ZELUNINS.EXE" "-uninstall"

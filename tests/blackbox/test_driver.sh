@@ -9,7 +9,7 @@ NO_VERSIONS='Unable to detect any versions of ZEL Vantorix\non your system.'
 bb_prefix driver
 bb_setup_dist "$BB_C/dist"
 bb_minimal_script "$BB_C/dist"
-cp "$ZEL_BUILD/SETUP.EXE" "$BB_C/dist/ZELUNINS.EXE"
+cp "$BB_BUILD/SETUP.EXE" "$BB_C/dist/ZELUNINS.EXE"
 
 # One good run first, so the mismatches below are the only difference.
 BB_NAME=driver-good

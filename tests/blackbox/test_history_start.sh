@@ -54,7 +54,7 @@ bb_expect_eq "$(ini_text "$BB_C/windows/ZELSETUP.INI")" "$expected" "history aft
 # --- UnInstall reconciles the same way, without any setup script ----------------
 bb_prefix history-uninstall nt40
 mkdir -p "$BB_C/dist"
-cp "$ZEL_BUILD/SETUP.EXE" "$BB_C/dist/ZELUNINS.EXE"
+cp "$BB_BUILD/SETUP.EXE" "$BB_C/dist/ZELUNINS.EXE"
 mkdir -p "$BB_C/Gone"
 bb_stamped_file "$BB_C/Kept/VANTRX32.EXE" 1 B D
 bb_history 'C:\Gone' 'C:\Kept'

@@ -27,7 +27,8 @@ for i in $(seq 1 8000); do printf 'line %05d of the big payload\n' "$i"; done >"
 (cd "$work" && mscompress BIG.BIN) || exit 1
 [ -f "$work/BIG.BIN_" ] || { echo "mscompress wrote no BIG.BIN_" >&2; exit 1; }
 
-prefix=$(wh_new_prefix lzfull) || exit 1
+# The unit test programs are x86_64 builds: a 64-bit prefix.
+prefix=$(WH_ARCH=64 wh_new_prefix lzfull) || exit 1
 ln -sfn "$small" "$prefix/dosdevices/t:"
 rc=0
 for run in "test_lzfile LzFile.FullDisk*" "test_snmp Snmp.FullSystemDisk*" "test_copyengine CopyEngine.FullTarget*"; do

@@ -122,7 +122,7 @@ refuse "a file larger than a disk" "does not fit on a disk of 100000 bytes" "$in
 
 # 4. Round trip through the setup program. Disk 1 takes SETUP.EXE, its copy
 # and what else fits in 120 KB more; big.bin cannot, so it starts disk 2.
-setup_size=$(stat -c %s "$ZEL_BUILD/SETUP.EXE")
+setup_size=$(stat -c %s "$BB_BUILD/SETUP.EXE")
 capacity=$((2 * setup_size + 2 * 4096 + 120000))
 cat >"$inputs/round.manifest" <<EOF
 auto text.txt   text.txt   compress
@@ -133,7 +133,7 @@ auto big.bin    big.bin
 auto blanks.txt blanks.txt compress
 EOF
 dist=$BB_TMP/round
-(cd "$inputs" && "$mkdist" --version 1.K2 --setup "$ZEL_BUILD/SETUP.EXE" --capacity "$capacity" \
+(cd "$inputs" && "$mkdist" --version 1.K2 --setup "$BB_BUILD/SETUP.EXE" --capacity "$capacity" \
     --autorun 'C:\RoundTrip' --vantrx NO --snmp NO --out "$dist" "$inputs/round.manifest") >"$BB_TMP/round.log" 2>&1 ||
     bb_fail "mkdist for the round trip: $(cat "$BB_TMP/round.log")"
 bb_expect_file "$dist/DISK2/big.bin"
@@ -158,6 +158,7 @@ bb_run_driver <<'EOF'
 start "A:\SETUP.EXE"
 timeout 60000
 box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" icon exclamation buttons okcancel press ok
+box "Please insert ZEL Vantorix Disk #2" caption "Change Disks"
 touch "C:\prompted"
 waitfile "C:\swapped"
 box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" press ok
@@ -167,16 +168,16 @@ wait "$swapper" 2>/dev/null
 for f in text.txt random.bin zeros.bin empty.dat big.bin blanks.txt; do
     bb_expect_same "$inputs/$f" "$BB_C/RoundTrip/$f"
 done
-bb_expect_same "$ZEL_BUILD/SETUP.EXE" "$BB_C/windows/zelunins.exe"
+bb_expect_same "$BB_BUILD/SETUP.EXE" "$BB_C/windows/zelunins.exe"
 bb_expect_no_file "$BB_C/RoundTrip/setup.zel"
 
 # 4b. Windows 95 reads SETUP95.INI: one disk, no prompt. The stamped
 # stand-in driver is both on the disk and in SYSTEM\IOSUBSYS, so the driver
 # check after the copy finds the same version and says nothing.
-standins=$ZEL_BUILD/tools/standins
+standins=$BB_BUILD/tools/standins
 printf 'auto "%s" ZELSCSI.MPD compress\nauto text.txt text.txt compress\n' "$standins/ZELSCSI.MPD" \
     >"$inputs/win95.manifest"
-(cd "$inputs" && "$mkdist" --version 1.K2 --setup "$ZEL_BUILD/SETUP.EXE" --autorun 'C:\Program Files\Vantrx' \
+(cd "$inputs" && "$mkdist" --version 1.K2 --setup "$BB_BUILD/SETUP.EXE" --autorun 'C:\Program Files\Vantrx' \
     --vantrx NO --snmp NO --capacity 10000000 --out "$BB_TMP/win95" win95.manifest) >"$BB_TMP/win95.log" 2>&1 ||
     bb_fail "mkdist for Windows 95: $(cat "$BB_TMP/win95.log")"
 # Only the Windows 95 script: a run that read SETUP.INI could not start.
@@ -196,7 +197,7 @@ bb_expect_grep '^Version=1.K2' "$BB_C/windows/ZELSETUP.INI" "the Windows 95 run 
 
 # 5. mkdist.exe under Wine, same manifest and options: the same disks.
 wine_out=$BB_TMP/round-win
-wh_wine "$BB_PREFIX" "$ZEL_BUILD/tools/mkdist/mkdist.exe" --version 1.K2 --setup "$(bb_win "$ZEL_BUILD/SETUP.EXE")" \
+wh_wine "$BB_PREFIX" "$BB_BUILD/tools/mkdist/mkdist.exe" --version 1.K2 --setup "$(bb_win "$BB_BUILD/SETUP.EXE")" \
     --capacity "$capacity" --autorun 'C:\RoundTrip' --vantrx NO --snmp NO --out "$(bb_win "$BB_TMP")\\round-win" \
     "$(bb_win "$inputs/round.manifest")" >"$BB_TMP/round-win.log" 2>&1 ||
     bb_fail "mkdist.exe under Wine: $(cat "$BB_TMP/round-win.log")"

@@ -5,7 +5,8 @@
 # drive onto a 16 KiB tmpfs and runs the unit test that waits for it.
 . "$ZEL_SOURCE/tests/blackbox/lib.sh"
 
-bb_prefix ntfull nt40
+# The unit test program is an x86_64 build: a 64-bit prefix.
+bb_prefix64 ntfull nt40
 disk=$BB_TMP/fulldisk
 mkdir -p "$disk"
 if ! mount -t tmpfs -o size=16k tmpfs "$disk" 2>/dev/null; then

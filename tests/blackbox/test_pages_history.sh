@@ -92,7 +92,7 @@ done
 uninstall_prefix() {
     bb_prefix "$1" nt40
     mkdir -p "$BB_C/dist"
-    cp "$ZEL_BUILD/SETUP.EXE" "$BB_C/dist/ZELUNINS.EXE"
+    cp "$BB_BUILD/SETUP.EXE" "$BB_C/dist/ZELUNINS.EXE"
 }
 uninstall_prefix history-uninstall
 three_recorded

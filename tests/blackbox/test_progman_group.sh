@@ -8,8 +8,8 @@
 
 NOT_INSTALLED='Vantorix has not been properly installed.\n\nYou should run Setup in its entirety at a later time to install ZEL Vantorix.'
 NO_GROUP='Unable to add group to Program Manager'
-PROGMAN=$ZEL_BUILD/tools/progman/progman.exe
-SHELLDDE=$ZEL_BUILD/tools/shelldde/shelldde.exe
+PROGMAN=$BB_BUILD/tools/progman/progman.exe
+SHELLDDE=$BB_BUILD/tools/shelldde/shelldde.exe
 
 # A distribution in C:\dist: VANTRX32.EXE stamped with version $2 (three
 # words, default 1 2 3) and, unless $3 is "noreadme", READ.ME; an unattended

@@ -16,7 +16,7 @@ expect_no_page() {
 # --- UnInstall mode with nothing recorded: one box, then the end ---------------
 bb_prefix uninstall-none
 bb_setup_dist "$BB_C/dist"
-cp "$ZEL_BUILD/SETUP.EXE" "$BB_C/dist/ZELUNINS.EXE"
+cp "$BB_BUILD/SETUP.EXE" "$BB_C/dist/ZELUNINS.EXE"
 for switch in -uninstall -UNINSTALL -UnInstall; do
     BB_NAME="uninstall-none $switch"
     bb_run_driver <<EOF
@@ -86,10 +86,11 @@ expect_no_page "$BB_NAME" 0
 bb_expect_eq "$(tr -d '\r' <"$BB_C/windows/ZELSETUP.INI" | grep -c '^number')" 1 "$BB_NAME: history untouched"
 
 # --- the OS kind each personality gives -----------------------------------------
-# The unit test program checks DetectOsKind against the kind named here.
+# The unit test program (an x86_64 build, so in a 64-bit prefix) checks
+# DetectOsKind against the kind named here.
 for pair in win95:3 nt31:0 nt35:1 nt351:2 nt40:2 :2; do
     version=${pair%:*}
-    bb_prefix "oskind-${version:-default}" "$version"
+    bb_prefix64 "oskind-${version:-default}" "$version"
     if ZEL_EXPECT_OSKIND=${pair#*:} wh_wine "$BB_PREFIX" "$ZEL_BUILD/tests/test_startup.exe" \
         --gtest_filter='DetectOsKind.*' >"$BB_TMP/oskind.log" 2>&1; then
         bb_pass

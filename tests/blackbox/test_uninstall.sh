@@ -9,7 +9,7 @@
 . "$(dirname "$0")/lib.sh"
 
 ini_text() { tr -d '\r' <"$1"; }
-PROGMAN=$ZEL_BUILD/tools/progman/progman.exe
+PROGMAN=$BB_BUILD/tools/progman/progman.exe
 
 # An installation in C:\<name>: stamped program, agent, service program, READ.ME
 # (when asked), recorded with all of them.
@@ -44,8 +44,8 @@ write_history() {
 
 common_windows_files() {
     mkdir -p "$BB_C/dist"
-    cp "$ZEL_BUILD/SETUP.EXE" "$BB_C/dist/ZELUNINS.EXE"
-    cp "$ZEL_BUILD/SETUP.EXE" "$BB_C/windows/ZELUNINS.EXE"
+    cp "$BB_BUILD/SETUP.EXE" "$BB_C/dist/ZELUNINS.EXE"
+    cp "$BB_BUILD/SETUP.EXE" "$BB_C/windows/ZELUNINS.EXE"
     echo vxd >"$BB_C/windows/VANTRX.386"
 }
 

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds the sample distribution of ZEL Vantorix 1.K2 from our stand-ins:
-#   make-sample.sh [BUILD_DIR]     (default build/x86_64)
+#   make-sample.sh [BUILD_DIR]     (default build/i686)
 # writes BUILD_DIR/dist/DISK1, DISK2 with the native mkdist of build/host
 # (built here when missing). Two disks, so a run of SETUP.EXE asks for the
 # second one. MSVCRT.DL_ and MSVCRT40.DL_ are the Wine prefix's own runtime
-# libraries compressed, so installing them leaves the prefix's system
-# directory as it was.
+# libraries compressed (those of a 32-bit prefix for the i686 build), so
+# installing them leaves the prefix's system directory as it was.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(cd "${1:-$top/build/x86_64}" && pwd)
+build=$(cd "${1:-$top/build/i686}" && pwd)
 host=${ZEL_HOST_BUILD:-$(dirname "$build")/host}
 out=$build/dist
 standins=$build/tools/standins
@@ -44,12 +44,22 @@ done
 
 capacity=$(capacity_for "$(stat -c %s "$build/SETUP.EXE")")
 
-# The runtime libraries of a prefix: the template's copies when there is a
-# template, else Wine's own files, which wineboot copies into every prefix.
+# The runtime libraries of a prefix of the setup program's own kind (a 32-bit
+# prefix for the i686 build, a 64-bit one for the x86_64 build): the
+# template's copies when there is a template, else Wine's own files, which
+# wineboot copies into every prefix of that kind.
+. "$top/tests/harness/wine-env.sh"
 runtime_dir() {
-    local t=${WH_ROOT:-/var/tmp/zel-wine}/template/drive_c/windows/system32
+    local arch t
+    arch=$(wh_pe_arch "$build/SETUP.EXE") || {
+        log "$build/SETUP.EXE is not a Windows program"
+        exit 1
+    }
+    t=$(wh_template_dir "$arch")/drive_c/windows/system32
     if [ -f "$t/msvcrt.dll" ]; then
         echo "$t"
+    elif [ "$arch" = 32 ]; then
+        echo /usr/lib/i386-linux-gnu/wine/i386-windows
     else
         echo /usr/lib/x86_64-linux-gnu/wine/x86_64-windows
     fi
