@@ -22,6 +22,12 @@ struct Driver {
     HWND page = NULL; // the page the last `page` step found
     int pageId = 0;
     HWND leftPage = NULL; // the page a click or key acted on; may still be closing
+    // Pages (but the copy and wait pages, which may come and go between two
+    // looks) and boxes the program showed that no step has claimed yet: a road
+    // asserts every one it passes through.
+    std::vector<std::pair<HWND, std::string>> unclaimed;
+    std::vector<HANDLE> fixtures; // processes started by `spawn`, ended with the road
+    std::vector<HANDLE> held;     // files opened by `hold`
 };
 extern Driver d;
 
@@ -43,8 +49,21 @@ std::string NeedPage();
 // Finds control w[1] of the current page; "" or why not.
 std::string NeedControl(const Words& w, HWND* control);
 
+// A page or box a step has dealt with; "" when nothing else has shown since
+// that the road did not claim, else what did.
+std::string Claim(HWND window);
+
 // Runs step w: "" when it passed, else the reason it failed.
 std::string RunStep(const Words& w);
+
+// The steps outside the program's windows (system.cpp).
+std::string StepHost(const Words& w);
+std::string StepSpawn(const Words& w);
+std::string StepKill(const Words& w);
+std::string StepHold(const Words& w);
+std::string StepReg(const Words& w);
+std::string StepRegSet(const Words& w);
+std::string StepService(const Words& w);
 
 // Polls until check returns "" (done) or a text starting with "!" (failed at
 // once); any other text is the reason given when the time runs out.

@@ -14,8 +14,14 @@ static std::string StepCwd(const Words& w) {
 }
 
 static std::string StepStart(const Words& w) {
-    if (d.started)
-        return "the program was started already";
+    if (d.started && !ProgramEnded(NULL))
+        return "the program is still running";
+    if (d.started) { // a second run of the road: the first has ended
+        CloseHandle(d.process.hProcess);
+        CloseHandle(d.process.hThread);
+        d.started = d.endLogged = false;
+        d.mainWindow = d.page = d.leftPage = NULL;
+    }
     std::string path = w[1];
     std::string commandLine = "\"" + path + "\"";
     if (w.size() > 2)
@@ -78,7 +84,7 @@ static std::string StepPage(const Words& w) {
     d.page = found;
     d.pageId = wanted;
     d.leftPage = NULL;
-    return "";
+    return Claim(found);
 }
 
 static std::string StepTitle(const Words& w) {
@@ -285,6 +291,8 @@ static std::string StepBox(const Words& w) {
         return error;
     int button = 0;
     error = CheckBox(box, w, &button);
+    if (error.empty())
+        error = Claim(box);
     if (!error.empty() || !button)
         return error; // without `press` the box stays up for a later step
     HWND control = ControlOf(box, button);
@@ -419,7 +427,9 @@ static std::string StepExit(const Words& w) {
     });
     if (!error.empty())
         return error;
-    return (long)code == wanted ? "" : "exit code " + std::to_string(code) + ", expected " + w[1];
+    if ((long)code != wanted)
+        return "exit code " + std::to_string(code) + ", expected " + w[1];
+    return Claim(NULL);
 }
 
 static std::string StepRunning(const Words&) {
@@ -435,6 +445,28 @@ static std::string StepSleep(const Words& w) {
     if (!ok || ms < 0)
         return "bad duration " + w[1];
     WaitUntil((DWORD)ms, [](const std::vector<SeenWindow>&) -> std::string { return "sleeping"; });
+    return "";
+}
+
+// `onscreen [N|box]...`: exactly these dialogs of the program are up now
+// (pages by number, 107 the wait dialog), nothing else left over.
+static std::string StepOnscreen(const Words& w) {
+    std::vector<std::string> up;
+    for (const SeenWindow& s : Scan()) {
+        if (s.kind == kKindBox)
+            up.push_back("box");
+        else if (s.kind == kKindPage || s.kind == kKindDialog)
+            up.push_back(s.page ? std::to_string(s.page) : "dialog");
+    }
+    std::vector<std::string> wanted(w.begin() + 1, w.end());
+    std::sort(up.begin(), up.end());
+    std::sort(wanted.begin(), wanted.end());
+    if (up != wanted) {
+        std::string list;
+        for (const std::string& u : up)
+            list += " " + u;
+        return "on screen:" + (list.empty() ? std::string(" nothing") : list);
+    }
     return "";
 }
 
@@ -473,6 +505,14 @@ static const struct {
     {"maintitle", 2, 2, StepMainTitle},
     {"enablemain", 2, 2, StepEnableMain},
     {"sleep", 2, 2, StepSleep},
+    {"onscreen", 1, 6, StepOnscreen},
+    {"host", 2, 2, StepHost},
+    {"spawn", 2, 12, StepSpawn},
+    {"kill", 1, 1, StepKill},
+    {"hold", 2, 2, StepHold},
+    {"reg", 3, 5, StepReg},
+    {"regset", 5, 5, StepRegSet},
+    {"service", 3, 5, StepService},
 };
 
 std::string RunStep(const Words& w) {

@@ -52,6 +52,8 @@
 // transcript says so): the scenario's last step decides what was expected.
 #include "driver.h"
 
+#include "resource.h"
+
 #include <algorithm>
 #include <ctype.h>
 #include <stdarg.h>
@@ -97,6 +99,7 @@ std::vector<SeenWindow> Scan() {
                 IsZoomed(w.hwnd) ? 1 : 0);
         } else if (w.kind == kKindBox) {
             BoxInfo box = DescribeBox(w.hwnd);
+            d.unclaimed.push_back({w.hwnd, "box " + Quote(box.text)});
             HWND owner = GetWindow(w.hwnd, GW_OWNER);
             Log("saw box text=%s caption=%s icon=%s buttons=%s owner=%s", Quote(box.text).c_str(),
                 Quote(box.caption).c_str(), box.icon.c_str(), box.buttons.c_str(),
@@ -105,6 +108,8 @@ std::vector<SeenWindow> Scan() {
                                            : "other");
         } else if (w.kind == kKindPage || w.kind == kKindDialog) {
             Log("saw %s", DescribeDialog(w.hwnd, w.page).c_str());
+            if (w.page != IDD_COPY && w.page != IDD_WAIT)
+                d.unclaimed.push_back({w.hwnd, w.page ? "page " + std::to_string(w.page) : "a dialog"});
         } else {
             Log("saw window title=%s", Quote(TextOf(w.hwnd)).c_str());
         }
@@ -115,6 +120,15 @@ std::vector<SeenWindow> Scan() {
         Log("program ended, exit code %lu", (unsigned long)code);
     }
     return list;
+}
+
+std::string Claim(HWND window) {
+    std::string strays;
+    for (const auto& u : d.unclaimed)
+        if (u.first != window)
+            strays += (strays.empty() ? "" : ", ") + u.second;
+    d.unclaimed.clear();
+    return strays.empty() ? "" : "the road passed " + strays + " without a step for it";
 }
 
 const SeenWindow* FindKind(const std::vector<SeenWindow>& list, WindowKind kind) {
@@ -235,7 +249,9 @@ static int RunScenario(FILE* scenario) {
         if (!error.empty())
             return Failed(text, error);
     }
-    return 0;
+    Scan();
+    std::string strays = Claim(NULL);
+    return strays.empty() ? 0 : Failed("(end of the road)", strays);
 }
 
 // `zeldriver.exe --osversion` prints what GetVersionExA reports in this prefix
@@ -280,6 +296,12 @@ int main(int argc, char** argv) {
         CloseHandle(d.process.hProcess);
         CloseHandle(d.process.hThread);
     }
+    for (HANDLE fixture : d.fixtures) {
+        TerminateProcess(fixture, 0);
+        CloseHandle(fixture);
+    }
+    for (HANDLE file : d.held)
+        CloseHandle(file);
     Log(rc == 0 ? "PASS" : "FAIL");
     fclose(d.transcript);
     return rc;
