@@ -9,6 +9,8 @@
 #   define NAME ... end                            lines that roads take in with `use NAME ARG...`
 #                                                  ($1..$9 in them stand for the arguments); the
 #                                                  blocks of tests/roads/common.def serve every file
+#   $$ COMMAND                                     (outside roads) bash that every host command of
+#                                                  the file runs first: the file's own helpers
 #   $ COMMAND                                      a host command: bash, run on the Linux side at
 #                                                  that point while the driver waits; it fails the
 #                                                  road when it returns nonzero (stderr says why)
@@ -158,6 +160,7 @@ split_roads() {
     awk -v out="$TMP/roads" '
         function flush() { if (file != "") close(file) }
         /^[ \t]*(#|$)/ { next }
+        /^\$\$ / { sub(/^\$\$ /, ""); print > (out "/prelude"); next }
         /^define / { defining = $2; body[defining] = ""; next }
         defining != "" && /^end[ \t]*$/ { defining = ""; next }
         defining != "" { body[defining] = body[defining] $0 "\n"; next }
@@ -196,7 +199,7 @@ serve_host() {
             [ -e "$go" ] || continue
             k=$(basename "$go" .go)
             rm -f "$go"
-            if (set -e; . "$dir/$k") >"$dir/$k.out" 2>&1; then touch "$dir/$k.ok"; else mv "$dir/$k.out" "$dir/$k.fail"; fi
+            if (set -e; [ ! -f "$TMP/roads/prelude" ] || . "$TMP/roads/prelude"; . "$dir/$k") >"$dir/$k.out" 2>&1; then touch "$dir/$k.ok"; else mv "$dir/$k.out" "$dir/$k.fail"; fi
         done
         sleep 0.02
     done
@@ -241,7 +244,7 @@ main() {
     shift
     mkdir -p "$TMP/roads"
     split_roads "$roadfile" || exit 2
-    for file in "$TMP/roads"/*; do
+    for file in "$TMP/roads"/[0-9]*; do
         read -r _ name _ <"$file"
         if [ $# -gt 0 ] && [[ " $* " != *" $name "* ]]; then continue; fi
         total=$((total + 1))
