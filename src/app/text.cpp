@@ -89,8 +89,10 @@ static int IsWhiteSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-int LeadingNumber(const char* text) {
-    const long long limit = 2147483648LL; // one past the largest positive value
+// The leading number of text with its sign, held below 2^31 + 1 in size so
+// that it cannot overflow.
+static long long ReadLeadingNumber(const char* text) {
+    const long long limit = 2147483649LL;
     while (IsWhiteSpace(*text))
         ++text;
     int negative = 0;
@@ -102,9 +104,17 @@ int LeadingNumber(const char* text) {
         if (value > limit)
             value = limit;
     }
-    if (negative)
-        return (int)-value;
-    return value >= limit ? 2147483647 : (int)value;
+    return negative ? -value : value;
+}
+
+int LeadingNumber(const char* text) {
+    long long value = ReadLeadingNumber(text);
+    return value > 2147483647LL ? 2147483647 : value < -2147483648LL ? (int)-2147483647 - 1 : (int)value;
+}
+
+int NumberFits(const char* text) {
+    long long value = ReadLeadingNumber(text);
+    return value <= 2147483647LL && value >= -2147483648LL;
 }
 
 long FindByte(const void* data, size_t length, unsigned char c) {

@@ -44,6 +44,10 @@ int IsNoEntry(const char* text);
 // at its ends instead of wrapping.
 int LeadingNumber(const char* text);
 
+// 1 when the number at the start of text (as LeadingNumber reads it) lies
+// within the 32-bit range, 0 when LeadingNumber had to hold it at an end.
+int NumberFits(const char* text);
+
 // Index of the first byte equal to c in the first length bytes of data, or
 // -1 when there is none.
 long FindByte(const void* data, size_t length, unsigned char c);

@@ -207,7 +207,9 @@ void RenewLoggerService(int remaining) {
 
 int RemoveInstallation(const char* directory) {
     int count = RecordedFileCount(directory);
-    if (AnyFileInUse(directory, count))
+    // The history must be writable too: files removed while their entry
+    // stays would leave a history that no longer tells the truth.
+    if (AnyFileInUse(directory, count) || FileInUse(g.historyPath))
         return 0;
     DeleteRecordedFiles(directory, count);
     RemoveDirectoryA(directory);

@@ -32,7 +32,7 @@ int SplitFileEntry(const char* text, FileRecord* record) {
     if (!NextField(&cursor, disk, sizeof disk) ||
         !NextField(&cursor, parsed.sourceName, sizeof parsed.sourceName) ||
         !NextField(&cursor, parsed.targetName, sizeof parsed.targetName) ||
-        !NextField(&cursor, size, sizeof size))
+        !NextField(&cursor, size, sizeof size) || !NumberFits(size))
         return 0;
     parsed.disk = LeadingNumber(disk);
     parsed.size = LeadingNumber(size);

@@ -1,6 +1,7 @@
 // Fuzz target: the split of a setup-script file entry. An accepted entry has
-// four non-empty fields without blanks or commas that fit their buffers, and
-// numbers read like atoi; a refused one leaves the record untouched.
+// four non-empty fields without blanks or commas that fit their buffers, a
+// size within the 32-bit range, and numbers read like atoi; a refused one
+// leaves the record untouched.
 #include "fuzz_check.h"
 #include "install/fileentry.h"
 
@@ -46,6 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool fits = true;
     for (int n = 0; n < 4; ++n)
         fits = fits && !Field(text, n).empty() && Field(text, n).size() <= 127;
+    long long stated = strtoll(Field(text, 3).c_str(), nullptr, 10);
+    fits = fits && stated <= INT_MAX && stated >= INT_MIN;
     FUZZ_CHECK(ok == (fits ? 1 : 0), "accepted " + std::to_string(ok) + " for: " + text);
     if (!ok) {
         FUZZ_CHECK(memcmp(&record, &before, sizeof record) == 0, "a refused entry changed the record");

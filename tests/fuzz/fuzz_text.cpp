@@ -48,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     long long wide = strtoll(a.c_str(), nullptr, 10); // strtoll holds at its own ends; so must we, at 32 bits
     int expected = wide > INT_MAX ? INT_MAX : wide < INT_MIN ? INT_MIN : (int)wide;
     FUZZ_CHECK(LeadingNumber(a.c_str()) == expected, "number of " + a);
+    FUZZ_CHECK(NumberFits(a.c_str()) == (wide == expected), "fits: " + a);
 
     unsigned long long value = 0;
     memcpy(&value, data, size < 8 ? size : 8);
