@@ -42,7 +42,11 @@ suite() {
 build || { echo "the unchanged tree does not build" >&2; exit 2; }
 wh_probe32
 wh_template
-suite || { echo "the unchanged tree does not pass its tests" >&2; exit 2; }
+if ! suite; then
+    echo "the unchanged tree does not pass its tests:" >&2
+    grep -hE 'Failed|FAIL' "$work/host.log" "$work/ctest.log" >&2
+    exit 2
+fi
 
 caught=0
 missed=()
