@@ -35,7 +35,9 @@ for switch in "-uninstall " "/uninstall" "-uninstall x" "uninstall"; do
     bb_run_driver <<EOF
 start "C:\dist\SETUP.EXE" "$switch"
 maintitle "ZEL Vantorix Setup"
-sleep 300
+box "File SETUP.INI missing or invalid.\n\nSetup cannot continue." press ok
+box "$NOT_INSTALLED" press ok
+exit 0
 EOF
     bb_expect_eq "$(bb_count 'Unable to detect' "$BB_TRANSCRIPT")" 0 "$BB_NAME: no-versions box"
 done
