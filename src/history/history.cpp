@@ -11,7 +11,11 @@
 
 static const char kMainSection[] = "Main";
 
-enum { kDirectorySize = 128 };
+enum {
+    kDirectorySize = 128,
+    kHistoryRoom =
+        16384, // free bytes an installation's record needs on the history's drive, with room to spare
+};
 
 // [Main] in memory: count slots, number1 first; an empty slot is a hole (the
 // key is missing), which moves with the entries around it.
@@ -87,6 +91,33 @@ static int ReadHistoryList(HistoryList* list) {
     return 1;
 }
 
+// Bytes of the history file on disk; 0 when it cannot be read.
+static unsigned long HistoryFileLength() {
+    HANDLE file = CreateFileA(g.historyPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD length = GetFileSize(file, NULL);
+    CloseHandle(file);
+    return length == INVALID_FILE_SIZE ? 0 : length;
+}
+
+// The profile functions rewrite the whole file at every write and do not
+// report a disk that fills meanwhile: the file is left cut short, entries of
+// other installations lost with it. So nothing is added to the history on a
+// drive without room to spare for it.
+static int HistoryHasRoom() {
+    char root[4];
+    for (int i = 0; i < 3; ++i)
+        root[i] = g.historyPath[i];
+    root[3] = '\0';
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+        return 1; // a drive that cannot be asked is not known to be full
+    unsigned long long room = (unsigned long long)sectorsPerCluster * bytesPerSector * freeClusters;
+    return room >= kHistoryRoom;
+}
+
 // Adds one line to a profile section text; 0 when it would not fit.
 static int AppendLine(char* text, size_t size, size_t* used, const char* line) {
     if (!CopyText(text + *used, size - *used, line))
@@ -112,7 +143,8 @@ static int WriteHistoryList(const HistoryList* list) {
     }
     if (ok) {
         text[used] = '\0'; // the section text ends with an empty line
-        ok = WritePrivateProfileSectionA(kMainSection, text, g.historyPath) ? 1 : 0;
+        // The written file must at least hold this text: a shorter one was cut by a full disk.
+        ok = WritePrivateProfileSectionA(kMainSection, text, g.historyPath) && HistoryFileLength() >= used;
     }
     HeapFree(GetProcessHeap(), 0, text);
     return ok;
@@ -164,7 +196,7 @@ static int WriteInstallationSection() {
 
 int RecordInstallation() {
     HistoryList list = {0, NULL};
-    if (!ReadHistoryList(&list) || list.count >= kHistoryLimit) {
+    if (!HistoryHasRoom() || !ReadHistoryList(&list) || list.count >= kHistoryLimit) {
         FreeHistoryList(&list);
         return 0;
     }

@@ -30,7 +30,8 @@ int FileListEntry(int write, int n, char* text, const char* section, const char*
 
 // Records the current installation as the newest entry: its section first,
 // then [Main]. 1 when recorded; 0 when the history file cannot be written
-// (read-only, disk full) or already holds kHistoryLimit entries. A file whose
+// (read-only, or its drive without 16 KB to spare: the profile functions
+// would cut the file short unnoticed) or already holds kHistoryLimit entries. A file whose
 // full path would not fit a 128-byte value is not listed (Filecount counts
 // only the files listed).
 int RecordInstallation();

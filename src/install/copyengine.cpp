@@ -98,8 +98,9 @@ static CopyOutcome CopyTableFile(HWND page, const FileRecord* record) {
     return result >= 0 ? kCopied : kNotCopied;
 }
 
-// Places the uninstaller and the .386 file in the Windows directory. A file
-// that the distribution did not bring is passed over; one that is there but
+// Places the uninstaller and the .386 file in the Windows directory, each
+// only when whole (every installation shares the uninstaller). A file that
+// the distribution did not bring is passed over; one that is there but
 // cannot be placed fails the run. *uninstallerPlaced tells whether
 // zelunins.exe was written.
 static CopyOutcome PlaceWindowsFiles(HWND page, int* uninstallerPlaced) {
@@ -112,7 +113,7 @@ static CopyOutcome PlaceWindowsFiles(HWND page, int* uninstallerPlaced) {
             continue;
         long result = kLzTargetFailed;
         if (FormatText(target, sizeof target, "%s\\%s", g.windowsDir, kFixedTargets[i]))
-            result = CopyCompressedFile(source, target);
+            result = CopyCompressedFileWhole(source, target);
         if (result == kLzWriteFailed) {
             ShowOutOfDiskSpace(page);
             return kAbandoned;

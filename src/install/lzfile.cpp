@@ -1,5 +1,6 @@
 #include "install/lzfile.h"
 
+#include "app/lateapi.h"
 #include "app/text.h"
 
 #include <windows.h>
@@ -68,12 +69,47 @@ static long CopyWith(LzCopyCall copy, const char* source, const char* target) {
     LZClose(from);
     LZClose(to);
     if (result >= 0 && result != ExpectedLength(sourcePath))
-        return kLzSourceShort;
+        result = kLzSourceShort;
+    // A target this copy made but could not fill is no file at all: it goes
+    // rather than stay, cut short, under its own name.
+    if (result < 0)
+        DeleteFileA(targetPath);
     return result;
+}
+
+// The name beside target under which a whole copy is made first.
+static int SideName(const char* target, char* side, size_t size) {
+    if (!CopyText(side, size, target))
+        return 0;
+    size_t cut = TextLength(side);
+    while (cut > 0 && side[cut - 1] != '\\')
+        --cut;
+    side[cut] = '\0';
+    return AppendText(side, size, "ZELSETUP.TMP");
+}
+
+// Puts side in place of target: a rename that replaces the target where the
+// system has one (Windows NT), otherwise the old file is deleted first.
+static int PutInPlace(const char* side, const char* target) {
+    if (LateMoveFileExA(side, target, MOVEFILE_REPLACE_EXISTING))
+        return 1;
+    return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED && DeleteFileA(target) && MoveFileA(side, target);
 }
 
 long CopyCompressedFile(const char* source, const char* target) {
     return CopyWith(CopyLZFile, source, target);
+}
+
+long CopyCompressedFileWhole(const char* source, const char* target) {
+    char side[OFS_MAXPATHNAME];
+    if (!SideName(target, side, sizeof side))
+        return kLzTargetFailed;
+    long result = CopyWith(CopyLZFile, source, side);
+    if (result >= 0 && !PutInPlace(side, target)) {
+        DeleteFileA(side);
+        result = kLzTargetFailed;
+    }
+    return result;
 }
 
 long ExpandFile(const char* source, const char* target) {

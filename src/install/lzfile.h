@@ -17,8 +17,16 @@ enum {
 // states, or its own size) is kLzSourceShort. Both handles are closed before
 // it returns, whatever the result. The target is created only
 // once the source is open, so a missing source never truncates an existing
-// target; a source and target that are the same file are left alone (0).
+// target; a target that was created but not filled whole is deleted; a
+// source and target that are the same file are left alone (0).
 long CopyCompressedFile(const char* source, const char* target);
+
+// The same copy for a file that must never be left half-written under its
+// own name (a system library, the uninstaller all installations share): made
+// beside the target as ZELSETUP.TMP and put in place only when whole, so
+// that on any failure the target stays as it was. A target in use (it cannot
+// be replaced) is kLzTargetFailed.
+long CopyCompressedFileWhole(const char* source, const char* target);
 
 // The same copy with LZCopy, outside a run.
 long ExpandFile(const char* source, const char* target);

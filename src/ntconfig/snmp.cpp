@@ -1,6 +1,5 @@
 #include "ntconfig/snmp.h"
 
-#include "app/lateapi.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "history/history.h"
@@ -90,39 +89,21 @@ static void RegisterWithSnmpService() {
         CloseIfOpen(keys[i]);
 }
 
-// Puts the expanded copy in place of the library. A rename that replaces the
-// target where the system has one; otherwise the old file is deleted first.
-// A library in use stays as it is.
-static void ReplaceLibrary(const char* expanded, const char* target) {
-    if (LateMoveFileExA(expanded, target, MOVEFILE_REPLACE_EXISTING))
-        return;
-    if (GetLastError() == ERROR_CALL_NOT_IMPLEMENTED && DeleteFileA(target) && MoveFileA(expanded, target))
-        return;
-    DeleteFileA(expanded);
-}
-
 // Expands the runtime libraries into the system directory; 0 on a full disk.
-// Each is expanded beside its target first and put in place only when whole,
-// so that a disk that fills half way leaves the system's own copy intact.
+// Each is put in place only when whole, so that a disk that fills half way
+// leaves the system's own copy intact.
 static int CopyRuntimeLibraries() {
     LZStart();
     for (int i = 0; i < 2; ++i) {
-        char source[128], target[128], expanded[128];
+        char source[128], target[128];
         if (!FormatText(source, sizeof source, kRuntimeSources[i], g.sourceDir) ||
-            !FormatText(target, sizeof target, kRuntimeTargets[i], g.windowsDir) ||
-            !FormatText(expanded, sizeof expanded, "%s\\SYSTEM32\\ZELSETUP.TMP", g.windowsDir))
+            !FormatText(target, sizeof target, kRuntimeTargets[i], g.windowsDir))
             continue;
-        long result = CopyCompressedFile(source, expanded);
-        if (result == kLzWriteFailed) {
-            DeleteFileA(expanded);
+        if (CopyCompressedFileWhole(source, target) == kLzWriteFailed) {
             ShowOutOfDiskSpace(g.mainWindow);
             LZDone();
             return 0;
         }
-        if (result >= 0)
-            ReplaceLibrary(expanded, target);
-        else
-            DeleteFileA(expanded);
     }
     LZDone();
     return 1;

@@ -131,8 +131,8 @@ history() {
     } >"$ini"
 }
 
-exists() { local p; for p; do [ -e "$(u "$p")" ] || fail "missing $p"; done; }
-gone() { local p; for p; do [ ! -e "$(u "$p")" ] || fail "still there: $p"; done; }
+exists() { local p; for p; do [ -e "$(u "$p")" ] || fail "missing $p" || return; done; }
+gone() { local p; for p; do [ ! -e "$(u "$p")" ] || fail "still there: $p" || return; done; }
 same() { cmp -s "$(u "$1")" "$(u "$2")" || fail "$1 and $2 differ"; }
 text() {
     local actual expected

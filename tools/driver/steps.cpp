@@ -511,7 +511,7 @@ static const struct {
     {"kill", 1, 1, StepKill},
     {"hold", 2, 2, StepHold},
     {"reg", 3, 5, StepReg},
-    {"regset", 5, 5, StepRegSet},
+    {"regset", 3, 5, StepRegSet},
     {"service", 3, 5, StepService},
 };
 

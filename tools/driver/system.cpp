@@ -136,11 +136,18 @@ std::string StepReg(const Words& w) {
 }
 
 // `regset KEY VALUE TYPE DATA`: writes a value, making the key as needed.
+// `regset KEY volatile`: makes a key that lives only until the system ends,
+// under which no lasting key can be made.
 std::string StepRegSet(const Words& w) {
     std::string path;
     HKEY root = RootOf(w[1], &path), key;
-    if (!root || RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL))
+    DWORD options = w.size() == 3 && w[2] == "volatile" ? REG_OPTION_VOLATILE : 0;
+    if (!root || RegCreateKeyExA(root, path.c_str(), 0, NULL, options, KEY_ALL_ACCESS, NULL, &key, NULL))
         return "cannot make key " + w[1];
+    if (w.size() != 5) {
+        RegCloseKey(key);
+        return options ? "" : "expected KEY VALUE TYPE DATA";
+    }
     LONG set = ERROR_INVALID_DATA;
     if (w[3] == "dword") {
         DWORD value = strtoul(w[4].c_str(), NULL, 0);
