@@ -20,7 +20,7 @@ for program in SETUP.EXE tools/driver/zeldriver.exe tools/progman/progman.exe to
     bb_expect_eq "$(wh_pe_arch "$BB_BUILD/$program")" "$BB_ARCH" "kind of $program"
 done
 bb_expect_eq "$(wh_pe_arch "$ZEL_BUILD/SETUP.EXE")" 64 "kind of the x86_64 SETUP.EXE"
-bb_expect_eq "$(wh_pe_arch "$ZEL_BUILD/tests/test_startup.exe")" 64 "kind of a unit test program"
+bb_expect_eq "$(wh_pe_arch "$ZEL_BUILD/tests/test_seams.exe")" 64 "kind of a unit test program"
 bb_expect_eq "$(wh_pe_arch "$ZEL_SOURCE/tools/standins/READ.ME")" "" "kind of a text file"
 bb_expect_same "$BB_BUILD/dist/DISK1/SETUP.EXE" "$BB_BUILD/SETUP.EXE"
 

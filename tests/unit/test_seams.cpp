@@ -1,0 +1,110 @@
+// What Wine cannot make happen to a black-box run (its token always lists the Administrators, GetVersionExA
+// never fails, DDEML always starts, a restart really ends the Wine session), made in this process: one
+// platform function points at a stand-in, start-up runs, and each box and page it opens is recorded and
+// answered.
+#include "app/app.h"
+#include "resources/resource.h"
+#include <ddeml.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+static std::vector<std::string> seen; // "caption|first line" of each box, "page N" of each page
+static std::vector<int> answers; // a box's button; a page's button, or else a command for the main window
+
+static LRESULT CALLBACK OnActivate(int code, WPARAM wParam, LPARAM lParam) {
+    HWND w = (HWND)wParam;
+    char caption[64] = "", text[512] = "";
+    GetClassNameA(w, caption, sizeof caption);
+    if (code == HCBT_ACTIVATE && !answers.empty() && lstrcmpA(caption, "#32770") == 0) {
+        bool box = GetDlgItem(w, 0x440) != NULL; // a message box's icon control
+        GetWindowTextA(w, caption, sizeof caption);
+        GetDlgItemTextA(w, 0xFFFF, text, sizeof text);
+        text[strcspn(text, "\n")] = '\0';
+        const char* page = GetDlgItem(w, 501) ? "page 105" : "page 100";
+        seen.push_back(box ? caption + std::string("|") + text : page);
+        PostMessageA(box || GetDlgItem(w, answers[0]) ? w : GetWindow(w, GW_OWNER), WM_COMMAND, answers[0],
+                     0);
+        answers.erase(answers.begin());
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+// Points this program's imported slot that holds `from` at `to`; false when it imports no such function.
+static bool Redirect(void* from, void* to) {
+    BYTE* base = (BYTE*)GetModuleHandleA(NULL);
+    IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+    IMAGE_DATA_DIRECTORY iat = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+    DWORD old;
+    for (void** slot = (void**)(base + iat.VirtualAddress);
+         slot < (void**)(base + iat.VirtualAddress + iat.Size); ++slot)
+        if (*slot == from && VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old))
+            return *slot = to, true;
+    return false;
+}
+
+static const char* lateName; // a function the program looks up when it needs it, and what the lookup gives
+static void* lateStandIn;
+static FARPROC(WINAPI* realGetProcAddress)(HMODULE, LPCSTR);
+static FARPROC WINAPI GetProcAddressStandIn(HMODULE module, LPCSTR name) {
+    bool late = lateName && !IS_INTRESOURCE(name) && strcmp(name, lateName) == 0;
+    return late ? (FARPROC)lateStandIn : realGetProcAddress(module, name);
+}
+static UINT_PTR refusedArgument; // of the last call refused (x86_64: a stand-in may take fewer arguments)
+static BOOL WINAPI Refuse(UINT_PTR first) {
+    refusedArgument = first;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+static UINT WINAPI NoDdeml() {
+    return DMLERR_SYS_ERROR;
+}
+
+TEST(Seams, StartUpWhenThePlatformRefuses) {
+    const struct {
+        const char *library, *name; // the function that fails, by its stand-in (NULL: the system has none)
+        void* standIn;
+        const char* commandLine;
+        std::vector<int> answers;
+        std::vector<std::string> seen;
+    } rows[] = {
+        // clang-format off
+        {"user32", "DdeInitializeA", (void*)NoDdeml, "-uninstall", {IDOK}, {"ZEL Vantorix UnInstall|Setup could not start the DDE library and cannot continue."}}, // first: a page table once filled stays filled
+        {"advapi32", "GetTokenInformation", (void*)Refuse, "", {IDOK, IDOK}, {"ZEL Vantorix Setup|Setup has detected that you do not have Administrator access.", "ZEL Vantorix Setup|Vantorix has not been properly installed."}},
+        {"advapi32", "GetTokenInformation", (void*)Refuse, "-uninstall", {IDOK, IDC_BACK, IDOK}, {"ZEL Vantorix UnInstall|UnInstall has detected that you do not have Administrator access.", "page 105", "ZEL Vantorix UnInstall|Vantorix has not been properly installed."}}, // Back: no page to go back to
+        {"kernel32", "GetVersionExA", (void*)Refuse, "", {IDOK}, {"ZEL Vantorix Setup|Only one version of ZEL Vantorix may be installed on"}}, // kind 3: Windows 95
+        {"kernel32", "GetVersionExA", NULL, "", {IDOK, IDOK}, {"Error|File SETUP.INI missing or invalid.", "ZEL Vantorix Setup|Vantorix has not been properly installed."}}, // as on NT 3.1: GetVersion says NT
+        {"user32", "ExitWindowsEx", (void*)Refuse, "-uninstall", {503, IDOK, IDYES}, {"page 100", "Good News|Installation of ZEL Vantorix was successful!", "ZEL Vantorix UnInstall|To ensure that changes made by Setup have"}}, // refused, the run still ends; last: its flags are checked below
+        // clang-format on
+    };
+    const char* history = "C:\\windows\\ZELSETUP.INI";
+    realGetProcAddress = GetProcAddress;
+    ASSERT_TRUE(Redirect((void*)realGetProcAddress, (void*)GetProcAddressStandIn));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WritePrivateProfileSectionA("Main", "TimesInstalled=1\0number1=C:\\Vantrx\0", history);
+        seen.clear();
+        answers.assign(row.answers.begin(), row.answers.end());
+        void* real = (void*)realGetProcAddress(GetModuleHandleA(row.library), row.name);
+        bool imported = Redirect(real, row.standIn);
+        lateName = imported ? NULL : row.name;
+        lateStandIn = row.standIn;
+        HHOOK hook = SetWindowsHookExA(WH_CBT, OnActivate, NULL, GetCurrentThreadId());
+        EXPECT_EQ(RunSetupProgram(GetModuleHandleA(NULL), row.commandLine), 0);
+        UnhookWindowsHookEx(hook);
+        EXPECT_TRUE(!imported || Redirect(row.standIn, real));
+        EXPECT_EQ(seen, row.seen);
+    }
+    EXPECT_EQ(refusedArgument, (UINT_PTR)(EWX_REBOOT | EWX_FORCE));
+    Redirect((void*)GetProcAddressStandIn, (void*)realGetProcAddress);
+    DeleteFileA(history);
+}
+
+// Windows NT 3.5 and 3.51 act alike everywhere, and 3.1 differs only where the
+// NT configuration copies the boot driver: the kinds apart are told here.
+TEST(Seams, OsKindFor) {
+    const DWORD rows[][4] = {{2, 3, 1, 0}, {2, 3, 5, 1}, {2, 3, 51, 2}, {2, 4, 0, 2},
+                             {0, 3, 1, 2}, {1, 4, 0, 3}, {7, 4, 0, 3}}; // platform, major, minor: kind
+    for (const auto& r : rows)
+        EXPECT_EQ(OsKindFor(r[0], r[1], r[2]), (int)r[3]) << r[0] << " " << r[1] << "." << r[2];
+}
