@@ -12,21 +12,21 @@ finish_95() { printf 'box "%s" caption "Good News" press ok\nexit 0\n' "$SUCCESS
 # until stop_progman, or until the prefix ends.
 PAGES_PROGMAN_PID=
 start_progman() {
-    local ready=$BB_TMP/progman.ready
-    rm -f "$ready" "$BB_TMP/progman.stop"
-    wh_wine "$BB_PREFIX" "$BB_BUILD/tools/progman/progman.exe" --ready "$(bb_win "$ready")" \
-        --stop "$(bb_win "$BB_TMP/progman.stop")" --timeout 120000 >/dev/null 2>&1 &
+    local dir=$BB_TMP/progman
+    rm -rf "$dir" && mkdir -p "$dir"
+    wh_wine "$BB_PREFIX" "$BB_BUILD/tools/progman/progman.exe" --log "$(bb_win "$dir")\\log" \
+        --state "$(bb_win "$dir")\\state" >/dev/null 2>&1 &
     PAGES_PROGMAN_PID=$!
     local i
     for i in $(seq 1 150); do
-        [ -e "$ready" ] && return 0
+        [ -e "$dir/ready" ] && return 0
         sleep 0.1
     done
     bb_fail "the test Program Manager did not start"
 }
 stop_progman() {
     [ -n "$PAGES_PROGMAN_PID" ] || return 0
-    touch "$BB_TMP/progman.stop"
+    kill "$PAGES_PROGMAN_PID" 2>/dev/null
     wait "$PAGES_PROGMAN_PID" 2>/dev/null
     PAGES_PROGMAN_PID=
 }
