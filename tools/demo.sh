@@ -36,7 +36,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/zeldemo.XXXXXX")
 prefix=""
 progman_pid=""
 cleanup() {
-    [ -n "$progman_pid" ] && touch "$work/progman.stop" && wait "$progman_pid" 2>/dev/null
+    [ -n "$progman_pid" ] && kill "$progman_pid" 2>/dev/null && wait "$progman_pid" 2>/dev/null
     if [ "${DEMO_KEEP:-0}" = 1 ]; then
         echo "prefix kept: $prefix"
     else
@@ -81,14 +81,14 @@ fi
 progman=$ZEL_BUILD/tools/progman/progman.exe
 app=1
 if [ -f "$progman" ]; then
-    wh_wine "$prefix" "$progman" --log "$(win "$work")\\progman.log" --ready "$(win "$work")\\progman.ready" \
-        --stop "$(win "$work")\\progman.stop" --timeout 600000 >/dev/null 2>&1 &
+    mkdir -p "$work/pm"
+    wh_wine "$prefix" "$progman" --log "$(win "$work/pm")\\log" --state "$(win "$work/pm")\\state" >/dev/null 2>&1 &
     progman_pid=$!
     for _ in $(seq 1 100); do
-        [ -f "$work/progman.ready" ] && break
+        [ -f "$work/pm/ready" ] && break
         sleep 0.1
     done
-    [ -f "$work/progman.ready" ] || fail "the test Program Manager did not start"
+    [ -f "$work/pm/ready" ] || fail "the test Program Manager did not start"
 else
     echo "no $progman: the application component is left out (no Program Manager to make its group)"
     app=0
@@ -225,9 +225,9 @@ PY
         problems=$((problems + 1))
     fi
 
-    if [ -f "$work/progman.log" ]; then
+    if [ -f "$work/pm/log" ]; then
         say "Program Manager (test server) commands received"
-        tr -d '\r' <"$work/progman.log" | sed 's/^/   /'
+        tr -d '\r' <"$work/pm/log" | sed 's/^/   /'
         echo "   (a ReplaceItem fails in a new group: there is no earlier item to replace)"
     fi
     return "$problems"
