@@ -25,13 +25,15 @@ static INT_PTR Confirm_OnInit(HWND dialog) {
 // user has been told and the run is ending.
 static int Confirm_RemoveReplaced(HWND dialog) {
     PostWizardCommand(kCmdWaitOn);
-    if (!RemoveInstallation(g.installDir)) {
+    int removed = RemoveInstallation(g.installDir);
+    // The wait is over either way: the dialog must not stand beside the messages.
+    PostWizardCommand(kCmdWaitOff);
+    if (!removed) {
         ShowPathBox(g.mainWindow, kCannotReplace, g.installDir, g.caption, MB_ICONINFORMATION | MB_OK);
         MessageBoxA(dialog, kSetupNothingChanged, g.caption, MB_ICONINFORMATION | MB_OK);
         EndProgram();
         return 0;
     }
-    PostWizardCommand(kCmdWaitOff);
     return 1;
 }
 

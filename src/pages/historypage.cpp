@@ -57,8 +57,8 @@ static INT_PTR History_RemoveChosen(HWND dialog) {
     ClosePage(dialog);
     PostWizardCommand(kCmdWaitOn);
     int removed = RemoveInstallation(g.installDir);
-    if (removed)
-        PostWizardCommand(kCmdWaitOff);
+    // The wait is over either way: the dialog must not stand beside the messages.
+    PostWizardCommand(kCmdWaitOff);
     ReportRemoval(dialog, g.installDir, removed);
     EndProgram();
     return TRUE;
