@@ -227,6 +227,29 @@ void RemoveHistoryEntry(const char* directory) {
     WritePrivateProfileStringA(directory, NULL, NULL, g.historyPath);
 }
 
+enum { kNoDirectory, kStampRead, kStampBusy, kStampGone };
+
+// What the installation in directory says of its version: the stamp of its
+// VANTRX32.EXE read into stamped; or the file there but held by another
+// program so that it cannot be read (the application itself, say: the
+// installation is not gone); or no stamp at all.
+static int StampOf(const char* directory, char* path, size_t size, char* stamped) {
+    if (!FormatText(path, size, "%s\\VANTRX32.EXE", directory))
+        return kStampGone;
+    if (ReadVersionText(path, stamped))
+        return kStampRead;
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return kStampGone;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return kStampGone; // readable, and without a stamp
+    }
+    DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? kStampBusy : kStampGone;
+}
+
 // The recorded version follows the stamp of the installed executable.
 static void CorrectVersion(const char* directory, const char* stamped) {
     char recorded[10];
@@ -245,14 +268,14 @@ void ReconcileHistory() {
     for (int k = 0; k < list.count;) {
         char path[160], stamped[kVersionTextSize];
         const char* directory = list.entries[k];
-        if (directory[0] != '\0' && (!FormatText(path, sizeof path, "%s\\VANTRX32.EXE", directory) ||
-                                     !ReadVersionText(path, stamped))) {
+        int stamp = directory[0] == '\0' ? kNoDirectory : StampOf(directory, path, sizeof path, stamped);
+        if (stamp == kStampGone) {
             // The entries behind it move down into its place.
             CopyText(dropped.entries[dropped.count++], kDirectorySize, directory);
             DropSlot(&list, k);
             continue;
         }
-        if (directory[0] != '\0')
+        if (stamp == kStampRead)
             CorrectVersion(directory, stamped);
         ++k;
     }

@@ -48,7 +48,8 @@ void RemoveHistoryEntry(const char* directory);
 
 // Drops the entries whose directory has no stamped VANTRX32.EXE (their
 // sections go too; the later entries move down) and corrects recorded
-// versions from the stamps, in one pass over the list.
+// versions from the stamps, in one pass over the list. An executable that is
+// there but held by another program keeps its entry as it is.
 void ReconcileHistory();
 
 // "%s %02d/%02d/%02d" of weekday name, month, day, years since 1900.
