@@ -129,6 +129,12 @@ BOOL LateQueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) {
     return f ? f(service, status) : FALSE;
 }
 
+BOOL LateQueryServiceConfigA(SC_HANDLE service, QUERY_SERVICE_CONFIGA* config, DWORD size, DWORD* needed) {
+    typedef BOOL(WINAPI * Function)(SC_HANDLE, QUERY_SERVICE_CONFIGA*, DWORD, DWORD*);
+    Function f = Find<Function>(kAdvapi, "QueryServiceConfigA");
+    return f ? f(service, config, size, needed) : FALSE;
+}
+
 BOOL LateCloseServiceHandle(SC_HANDLE handle) {
     typedef BOOL(WINAPI * Function)(SC_HANDLE);
     Function f = Find<Function>(kAdvapi, "CloseServiceHandle");

@@ -31,6 +31,7 @@ BOOL LateStartServiceA(SC_HANDLE service);
 BOOL LateControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status);
 BOOL LateDeleteService(SC_HANDLE service);
 BOOL LateQueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status);
+BOOL LateQueryServiceConfigA(SC_HANDLE service, QUERY_SERVICE_CONFIGA* config, DWORD size, DWORD* needed);
 BOOL LateCloseServiceHandle(SC_HANDLE handle);
 
 HRESULT LateCoInitialize();

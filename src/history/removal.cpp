@@ -48,12 +48,16 @@ int RefusesAccess(DWORD error) {
 // a running program among them; on Windows 95, which has no delete sharing,
 // a handle that shares neither reading nor writing). A missing file does not
 // count.
-int FileInUse(const char* path) {
+// The running logger's own program is open by the logger alone, which the
+// removal stops before it deletes the files: only its attributes count.
+int FileInUse(const char* path, const char* logger) {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return RefusesAccess(GetLastError());
     if (attributes & FILE_ATTRIBUTE_READONLY)
         return 1;
+    if (CompareNoCase(path, logger) == 0)
+        return 0;
     HANDLE file = g.osKind == kOsWin95
                       ? CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL)
@@ -65,10 +69,10 @@ int FileInUse(const char* path) {
     return 0;
 }
 
-int AnyFileInUse(const char* directory, int count) {
+int AnyFileInUse(const char* directory, int count, const char* logger) {
     for (int k = 1; k <= count; ++k) {
         char path[128];
-        if (RecordedFile(directory, k, path) && FileInUse(path))
+        if (RecordedFile(directory, k, path) && FileInUse(path, logger))
             return 1;
     }
     return 0;
@@ -175,20 +179,13 @@ void ReplaceGroupItems(const char* directory, int remaining, GroupItem* items, i
 // no complete item counts as a group without items: the group is shown and
 // left as it is.
 void RebuildProgramGroup(const char* directory, int remaining) {
-    char description[kGroupDescriptionSize] = {};
-    RequestProgmanGroup(g.ddeInstance, kGroupName, description);
-    long end = FindByte(description, sizeof description, '\0');
-    size_t length = end >= 0 ? (size_t)end : sizeof description;
-    int stated = GroupItemCount(description, length);
-    GroupItem* items = stated > 0 ? (GroupItem*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
-                                                          (size_t)stated * sizeof(GroupItem))
-                                  : NULL;
-    int count = items ? ParseGroupDescription(description, length, items, stated) : 0;
+    char description[kGroupDescriptionSize];
+    GroupItem* items;
+    int count = RequestGroupItems(g.ddeInstance, kGroupName, description, &items);
     SendProgmanCommand(g.ddeInstance, "[ShowGroup(ZEL Vantorix, 2)]");
     SendProgmanCommand(g.ddeInstance, "[ShowGroup(ZEL Vantorix, 1)]");
     ReplaceGroupItems(directory, remaining, items, count);
-    if (items)
-        HeapFree(GetProcessHeap(), 0, items);
+    FreeGroupItems(items);
 }
 
 // The logger service follows the newest remaining installation in UnInstall
@@ -207,10 +204,15 @@ void RenewLoggerService(int remaining) {
 
 int RemoveInstallation(const char* directory) {
     int count = RecordedFileCount(directory);
+    char logger[256];
+    LoggerProgramPath(logger, sizeof logger);
     // The history must be writable too: files removed while their entry
     // stays would leave a history that no longer tells the truth.
-    if (AnyFileInUse(directory, count) || FileInUse(g.historyPath))
+    if (AnyFileInUse(directory, count, logger) || FileInUse(g.historyPath, logger))
         return 0;
+    // A running logger holds its program: it stops before the files go.
+    if (logger[0] != '\0')
+        StopLoggerService();
     DeleteRecordedFiles(directory, count);
     RemoveDirectoryA(directory);
     RemoveHistoryEntry(directory);

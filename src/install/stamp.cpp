@@ -6,13 +6,14 @@ static void* TakeFromProcessHeap(size_t size) {
     return HeapAlloc(GetProcessHeap(), 0, size);
 }
 
-void* (*stampBufferAlloc)(size_t size) = TakeFromProcessHeap;
+void* (*stampBufferAlloc)(size_t size);
 
 // Work buffer of 65000 bytes, or 100 bytes less each time the heap refuses,
 // down to 100 bytes.
 static unsigned char* TakeStampBuffer(int* size) {
     for (int tried = kStampChunk; tried > kStampSize; tried -= 100) {
-        unsigned char* buffer = (unsigned char*)stampBufferAlloc((size_t)tried);
+        unsigned char* buffer =
+            (unsigned char*)(stampBufferAlloc ? stampBufferAlloc : TakeFromProcessHeap)((size_t)tried);
         if (buffer) {
             *size = tried;
             return buffer;

@@ -19,7 +19,7 @@ int ReadVersionStamp(const char* path, unsigned char* block);
 // text, which compares below every version.
 int ReadVersionText(const char* path, char* text);
 
-// Where the reader's work buffer comes from (the process heap; tests
-// substitute a heap that refuses large sizes). What it returns is released
-// with HeapFree on the process heap.
+// Where the reader's work buffer comes from: the process heap unless a test
+// sets a heap that refuses large sizes. What it returns is released with
+// HeapFree on the process heap.
 extern void* (*stampBufferAlloc)(size_t size);

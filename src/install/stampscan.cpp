@@ -7,7 +7,7 @@
 #include "app/text.h"
 
 // The program's own stamp: version 1.BD.
-__attribute__((used)) unsigned char ownVersionStamp[kStampSize] = {
+__attribute__((used)) const unsigned char ownVersionStamp[kStampSize] = {
     'z', 'E', 'l', 'S', 'i', 'G', 0x01, 0x00, 0x0C, 0x0D, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00,
     0,   0,   0,   0,   0,   0,   0,    0,    0,    1,    'B',  'D',  0x09, 0x03, 0x10, 'Z',
     'E', 'L', ' ', 'S', 'e', 't', 'u',  'p',  ' ',  '(',  'W',  'i',  'n',  '3',  '2',  ')'};

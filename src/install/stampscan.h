@@ -17,7 +17,7 @@ enum {
 
 // The program's own stamp, kept in initialised data so it stands in the EXE.
 // Its first six bytes are the only copy of the signature in the program.
-extern unsigned char ownVersionStamp[kStampSize];
+extern const unsigned char ownVersionStamp[kStampSize];
 
 // A file as the scan sees it: reads from the start, chunk after chunk, and one
 // positioned read for a block that the chunk in hand does not hold whole.

@@ -89,3 +89,41 @@ void RemoveLoggerService() {
     LateCloseServiceHandle(service);
     LateCloseServiceHandle(manager);
 }
+
+int LoggerProgramPath(char* path, size_t size) {
+    path[0] = '\0';
+    SC_HANDLE manager = LateOpenSCManagerA(SC_MANAGER_ALL_ACCESS);
+    if (!manager)
+        return 0;
+    SC_HANDLE service = LateOpenServiceA(manager, kServiceName, SERVICE_QUERY_CONFIG);
+    int known = 0;
+    if (service) {
+        union {
+            QUERY_SERVICE_CONFIGA config;
+            char bytes[1024];
+        } buffer;
+        DWORD needed = 0;
+        known = LateQueryServiceConfigA(service, &buffer.config, sizeof buffer, &needed) &&
+                buffer.config.lpBinaryPathName && CopyText(path, size, buffer.config.lpBinaryPathName);
+        LateCloseServiceHandle(service);
+    }
+    LateCloseServiceHandle(manager);
+    return known;
+}
+
+void StopLoggerService() {
+    SC_HANDLE manager = LateOpenSCManagerA(SC_MANAGER_ALL_ACCESS);
+    if (!manager)
+        return;
+    SC_HANDLE service = LateOpenServiceA(manager, kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS);
+    if (service) {
+        SERVICE_STATUS status;
+        LateControlService(service, SERVICE_CONTROL_STOP, &status);
+        for (DWORD waited = 0; waited < kServiceRetryLimitMs && LateQueryServiceStatus(service, &status) &&
+                               status.dwCurrentState != SERVICE_STOPPED;
+             waited += kServiceRetryPauseMs)
+            Sleep(kServiceRetryPauseMs);
+        LateCloseServiceHandle(service);
+    }
+    LateCloseServiceHandle(manager);
+}

@@ -30,3 +30,11 @@ void StartLoggerService();
 
 // Tells ZELSRV to stop and deletes it, without waiting for it to stop.
 void RemoveLoggerService();
+
+// The program ZELSRV runs, into path; 0 (path empty) when there is no such
+// service or its path does not fit size bytes.
+int LoggerProgramPath(char* path, size_t size);
+
+// Tells ZELSRV to stop and waits until it has (at most kServiceRetryLimitMs),
+// so that its program can be deleted.
+void StopLoggerService();

@@ -2,6 +2,7 @@
 
 #include "app/state.h"
 #include "app/text.h"
+#include "history/groupdesc.h"
 #include "install/stamp.h"
 #include "shell/shortcuts.h"
 
@@ -72,6 +73,38 @@ int RequestProgmanGroup(DWORD ddeInstance, const char* group, char* buffer) {
     return copied;
 }
 
+int RequestGroupItems(DWORD ddeInstance, const char* group, char* description, GroupItem** items) {
+    *items = NULL;
+    RequestProgmanGroup(ddeInstance, group, description);
+    size_t length = TextLength(description); // always terminated within the buffer
+    int stated = GroupItemCount(description, length);
+    if (stated <= 0)
+        return 0;
+    *items = (GroupItem*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, (size_t)stated * sizeof(GroupItem));
+    return *items ? ParseGroupDescription(description, length, *items, stated) : 0;
+}
+
+void FreeGroupItems(GroupItem* items) {
+    if (items)
+        HeapFree(GetProcessHeap(), 0, items);
+}
+
+// A run that ended after it made its items but before it recorded the
+// installation left its application item in the group: it is replaced, not
+// added a second time. The items of other installations stay.
+static void ReplaceOwnItems(DWORD ddeInstance) {
+    char description[kGroupDescriptionSize], own[kPathSize], command[kCommandSize];
+    GroupItem* items;
+    int count = RequestGroupItems(ddeInstance, kProgramGroupName, description, &items);
+    if (FormatText(own, sizeof own, "%s\\VANTRX32.EXE", g.installDir)) {
+        for (int i = 0; i < count; ++i)
+            if (CompareNoCase(items[i].commandLine, own) == 0 &&
+                FormatText(command, sizeof command, "[ReplaceItem(%s)]", items[i].name))
+                SendProgmanCommand(ddeInstance, command);
+    }
+    FreeGroupItems(items);
+}
+
 static int FileExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
@@ -97,6 +130,7 @@ static int ReadMeWanted() {
 // The items after the group exists; their failures go unnoticed by design.
 static void AddProgmanItems(DWORD ddeInstance) {
     char command[kCommandSize];
+    ReplaceOwnItems(ddeInstance);
     if (FormatText(command, sizeof command, "[AddItem(%s\\VANTRX32.EXE,ZEL Vantorix v%s)]", g.installDir,
                    g.versionText))
         SendProgmanCommand(ddeInstance, command);

@@ -29,6 +29,15 @@ int SendProgmanCommand(DWORD ddeInstance, const char* command);
 // received (buffer then holds an empty text).
 int RequestProgmanGroup(DWORD ddeInstance, const char* group, char* buffer);
 
+struct GroupItem;
+
+// Asks Program Manager for the group's description into description (4096
+// bytes) and parses its complete items into *items (from the process heap,
+// released with FreeGroupItems; the fields point into description). Returns
+// the number of items: 0 (and *items null) when no description comes.
+int RequestGroupItems(DWORD ddeInstance, const char* group, char* description, GroupItem** items);
+void FreeGroupItems(GroupItem* items);
+
 // Sets versionText from the version stamp of VANTRX32.EXE in the install
 // directory; leaves it as the setup script set it when no stamp can be read.
 void TakeInstalledVersion();

@@ -17,7 +17,8 @@
 #   # ...                                          a comment
 #
 # In driver lines %BUILD% is the build folder (SETUP.EXE, tools/, dist/) as a
-# Windows path. Host commands have the helpers below, with paths written the
+# Windows path with forward slashes (Z:/...), so that no part of it reads as
+# an escape inside a quoted word. Host commands have the helpers below, with paths written the
 # Windows way (C:\x, A:\y; drive letters through the prefix's dosdevices):
 #
 #   dist min DIR [NAME...]    SETUP.EXE and a one-file setup script (SETUP.INI and
@@ -169,6 +170,7 @@ split_roads() {
             sub(/^[ \t]*use /, ""); name = $1; text = body[name]
             if (!(name in body)) { print "unknown block " name > "/dev/stderr"; exit 2 }
             for (i = 2; i <= NF; i++) gsub("\\$" (i - 1), $i, text)
+            gsub(/\$[1-9]/, "", text)
             printf "%s", text > file; next
         }
         { print > file }
@@ -186,7 +188,7 @@ scenario_of() {
             printf '%s\n' "${line:2}" >"$dir/$k"
             echo "host $k"
         else
-            echo "${line//%BUILD%/$(win "$BUILD")}"
+            echo "${line//%BUILD%/$(winpath=$(win "$BUILD"); echo "${winpath//\\//}")}"
         fi
     done <"$body"
 }

@@ -102,6 +102,9 @@ static BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam) {
         return TRUE;
     SeenWindow seen = {window, kKindOther, 0};
     if (ClassOf(window) == "#32770") {
+        // A dialog shown before its controls exist cannot be told yet: next look.
+        if (!GetWindow(window, GW_CHILD))
+            return TRUE;
         if (IsMessageBox(window)) {
             seen.kind = kKindBox;
         } else {
