@@ -13,7 +13,6 @@ struct Driver {
     FILE* transcript = NULL;
     int line = 0;
     DWORD timeout = 10000;
-    std::string cwd;
     PROCESS_INFORMATION process = {};
     bool started = false;
     bool endLogged = false;

@@ -8,11 +8,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-static std::string StepCwd(const Words& w) {
-    d.cwd = w[1];
-    return "";
-}
-
 static std::string StepStart(const Words& w) {
     if (d.started && !ProgramEnded(NULL))
         return "the program is still running";
@@ -26,13 +21,10 @@ static std::string StepStart(const Words& w) {
     std::string commandLine = "\"" + path + "\"";
     if (w.size() > 2)
         commandLine += " " + w[2];
-    std::string dir = d.cwd;
-    if (dir.empty()) {
-        size_t slash = path.find_last_of("\\/");
-        dir = slash == std::string::npos ? "." : path.substr(0, slash ? slash : 1);
-        if (dir.size() == 2 && dir[1] == ':')
-            dir += "\\";
-    }
+    size_t slash = path.find_last_of("\\/");
+    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash ? slash : 1);
+    if (dir.size() == 2 && dir[1] == ':')
+        dir += "\\";
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
     STARTUPINFOA startup;
@@ -87,14 +79,6 @@ static std::string StepPage(const Words& w) {
     return Claim(found);
 }
 
-static std::string StepTitle(const Words& w) {
-    std::string error = NeedPage();
-    if (!error.empty())
-        return error;
-    std::string title = TextOf(d.page);
-    return title == w[1] ? "" : "title is " + Quote(title) + ", expected " + Quote(w[1]);
-}
-
 static std::string StepText(const Words& w) {
     HWND control;
     std::string error = NeedControl(w, &control);
@@ -128,23 +112,6 @@ static std::string StepEnabled(const Words& w) {
     HWND control;
     std::string error = NeedControl(w, &control);
     return error.empty() ? StateStep(w, "enabled state", IsWindowEnabled(control) ? 1 : 0) : error;
-}
-
-static std::string StepVisible(const Words& w) {
-    HWND control;
-    std::string error = NeedControl(w, &control);
-    return error.empty() ? StateStep(w, "visible state", IsWindowVisible(control) ? 1 : 0) : error;
-}
-
-static std::string StepFocus(const Words& w) {
-    HWND control;
-    std::string error = NeedControl(w, &control);
-    if (!error.empty())
-        return error;
-    HWND focus = FocusOf(d.page);
-    if (focus == control)
-        return "";
-    return "the focus is on control " + std::to_string((short)GetDlgCtrlID(focus)) + ", expected " + w[1];
 }
 
 static std::string StepRows(const Words& w) {
@@ -305,28 +272,6 @@ static std::string StepBox(const Words& w) {
     });
 }
 
-static std::string StepNobox(const Words& w) {
-    bool ok;
-    long ms = Number(w[1], &ok);
-    if (!ok || ms < 0)
-        return "bad duration " + w[1];
-    std::set<HWND> before;
-    for (const SeenWindow& s : Scan())
-        before.insert(s.hwnd);
-    std::string error = WaitUntil((DWORD)ms, [&](const std::vector<SeenWindow>& list) -> std::string {
-        for (const SeenWindow& s : list) {
-            if (before.count(s.hwnd))
-                continue;
-            if (s.kind == kKindBox)
-                return "!a message box appeared: " + Quote(DescribeBox(s.hwnd).text);
-            if (s.kind == kKindPage || s.kind == kKindDialog)
-                return "!a dialog appeared:" + Describe(std::vector<SeenWindow>(1, s));
-        }
-        return "waiting";
-    });
-    return error.compare(0, 9, "timed out") == 0 ? "" : error;
-}
-
 static std::string MessageStep(const Words& w, HWND target, bool send) {
     if (w.size() != 4)
         return "expected MSG WPARAM LPARAM";
@@ -365,11 +310,6 @@ static std::string StepSend(const Words& w) {
     return error.empty() ? MessageStep(w, d.mainWindow, true) : error;
 }
 
-static std::string StepPostPage(const Words& w) {
-    std::string error = NeedPage();
-    return error.empty() ? MessageStep(w, d.page, false) : error;
-}
-
 static std::string StepMaximized(const Words& w) {
     std::string error = NeedMain();
     if (!error.empty())
@@ -386,14 +326,6 @@ static std::string StepEnableMain(const Words& w) {
         return error;
     EnableWindow(d.mainWindow, w[1] == "1");
     return "";
-}
-
-static std::string StepMainTitle(const Words& w) {
-    std::string error = NeedMain();
-    if (!error.empty())
-        return error;
-    std::string title = TextOf(d.mainWindow);
-    return title == w[1] ? "" : "the main window's title is " + Quote(title) + ", expected " + Quote(w[1]);
 }
 
 static std::string StepWaitFile(const Words& w) {
@@ -430,13 +362,6 @@ static std::string StepExit(const Words& w) {
     if ((long)code != wanted)
         return "exit code " + std::to_string(code) + ", expected " + w[1];
     return Claim(NULL);
-}
-
-static std::string StepRunning(const Words&) {
-    if (!d.started)
-        return "the program was not started";
-    DWORD code;
-    return ProgramEnded(&code) ? "the program ended with exit code " + std::to_string(code) : "";
 }
 
 static std::string StepSleep(const Words& w) {
@@ -477,32 +402,24 @@ static const struct {
     size_t minWords, maxWords;
     StepFn run;
 } kSteps[] = {
-    {"cwd", 2, 2, StepCwd},
     {"start", 2, 3, StepStart},
     {"timeout", 2, 2, StepTimeout},
     {"page", 2, 2, StepPage},
-    {"title", 2, 2, StepTitle},
     {"text", 3, 3, StepText},
     {"check", 3, 3, StepCheck},
     {"enabled", 3, 3, StepEnabled},
-    {"visible", 3, 3, StepVisible},
-    {"focus", 2, 2, StepFocus},
     {"rows", 2, 1000, StepRows},
     {"select", 3, 3, StepSelect},
     {"type", 3, 3, StepType},
     {"click", 2, 2, StepClick},
     {"key", 2, 2, StepKey},
     {"box", 2, 12, StepBox},
-    {"nobox", 2, 2, StepNobox},
     {"post", 4, 4, StepPost},
     {"send", 4, 4, StepSend},
-    {"postpage", 4, 4, StepPostPage},
     {"maximized", 2, 2, StepMaximized},
     {"waitfile", 2, 2, StepWaitFile},
     {"touch", 2, 2, StepTouch},
     {"exit", 2, 2, StepExit},
-    {"running", 1, 1, StepRunning},
-    {"maintitle", 2, 2, StepMainTitle},
     {"enablemain", 2, 2, StepEnableMain},
     {"sleep", 2, 2, StepSleep},
     {"onscreen", 1, 6, StepOnscreen},

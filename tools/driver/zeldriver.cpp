@@ -8,22 +8,22 @@
 // the transcript's last line and is also written to stderr; 2 on bad usage.
 //
 // Scenario: one step per line, `#` starts a comment, strings in double quotes
-// with C escapes (\n \t \\ \" \xHH). Any wait for a window lasts `timeout` ms
-// (10000 unless changed). Windows are found by process id; dialogs are class
-// #32770; a message box is a dialog holding the icon control 0x0440 and the
-// text control 0xFFFF; pages 100..107 are told apart by their control ids.
+// with C escapes (\n \t \r \\ \" \xHH; words outside quotes are taken as they
+// stand). Any wait for a window lasts `timeout` ms (10000 unless changed).
+// Windows are found by process id; dialogs are class #32770; a message box is
+// a dialog holding the icon control 0x0440 and the text control 0xFFFF; pages
+// 100..107 are told apart by their control ids. Every page (but the copy page
+// 104 and the wait dialog 107, which may come and go between two looks) and
+// every box the program shows must be claimed by a `page` or `box` step: the
+// scenario fails at the next claim, `exit`, `kill` or its end otherwise.
 //
-//   cwd "C:\dir"                 working directory for the next start
-//   start "C:\x\SETUP.EXE" ["args"]   start the program (cwd: its folder by default)
+//   start "C:\x\SETUP.EXE" ["args"]   start the program in its folder (again once it has ended)
 //   timeout MS                   wait limit for the following steps
 //   page N                       wait until page N is up; fails at once when a
 //                                message box or another page shows instead
-//   title "T"                    the current page's title is T
 //   text ID "T"                  control ID of the current page shows T
 //   check ID 0|1                 check box state
 //   enabled ID 0|1               enabled state
-//   visible ID 0|1               visible state
-//   focus ID                     control ID has the keyboard focus
 //   rows ID "r1" "r2" ...        the list box ID holds exactly these rows
 //   select ID N                  select row N (-1 none) and tell the page
 //   type ID "T"                  set the edit box text
@@ -33,20 +33,24 @@
 //       [buttons ok|okcancel|yesno|yesnocancel] [owner main|page]
 //       [press ok|cancel|yes|no] wait for a message box, check it, press a button
 //                                (without `press` the box stays up: a later step presses it)
-//   nobox MS                     no new message box or page appears within MS ms
 //   post MSG WPARAM LPARAM       post a message to the main window (numbers: decimal or 0x)
 //   send MSG WPARAM LPARAM       send one (waits for the answer, at most `timeout`)
-//   postpage MSG WPARAM LPARAM   post a message to the current page
 //   maximized 0|1                the main window is (1) or is not (0) maximised
-//   maintitle "T"                the main window's title is T (waits for the main window)
 //   enablemain 0|1               enable or disable the main window; a modal page disables
 //                                it, and the platform then ignores system commands by itself
 //   waitfile "C:\x"              wait until the file exists
 //   touch "C:\x"                 create the file
 //   exit N                       wait for the program to end with exit code N
 //                                (fails at once when a message box shows instead)
-//   running                      the program has not ended
 //   sleep MS                     pause
+//   onscreen [N|box]...          exactly these dialogs of the program are up now
+//   kill                         end the program at once (TerminateProcess)
+//   host N                       the road runner runs its host command N (system.cpp)
+//   spawn EXE [ARGS] [ready F]   start a fixture until the scenario ends; wait for file F
+//   hold "C:\x"                  keep the file open, sharing nothing, until the end
+//   reg KEY [VALUE] absent | reg KEY VALUE sz|expand|dword DATA     the registry holds...
+//   regset KEY VALUE TYPE DATA | regset KEY volatile                 make it hold...
+//   service NAME absent | is PATH [running|stopped] | create PATH | start
 //
 // A program still running when the scenario ends is terminated (and the
 // transcript says so): the scenario's last step decides what was expected.
