@@ -1,27 +1,18 @@
-// The check every fuzz target asserts its invariants with. A failed check
-// prints what was expected and aborts: libFuzzer saves the input as a crash,
-// and a replay program stops with the input's name as the last line it
-// printed.
+// The check every fuzz target asserts its invariants with: a failed check
+// prints what failed and aborts, so libFuzzer keeps the input as a finding
+// and a replay stops after the name of the input. detail (a std::string
+// expression) is evaluated only then.
 #pragma once
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-namespace fuzzcheck {
-
-[[noreturn]] inline void Fail(const char* file, int line, const char* condition, const std::string& detail) {
-    std::fprintf(stderr, "%s:%d: check failed: %s\n  %s\n", file, line, condition, detail.c_str());
-    std::fflush(stderr);
-    std::abort();
-}
-
-} // namespace fuzzcheck
-
-// detail is any expression giving a std::string; it is evaluated only when
-// the check fails.
 #define FUZZ_CHECK(condition, detail)                                                                        \
     do {                                                                                                     \
-        if (!(condition))                                                                                    \
-            fuzzcheck::Fail(__FILE__, __LINE__, #condition, (detail));                                       \
+        if (!(condition)) {                                                                                  \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n  %s\n", __FILE__, __LINE__, #condition,         \
+                         std::string(detail).c_str());                                                       \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (0)
