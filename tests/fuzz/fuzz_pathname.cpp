@@ -38,9 +38,6 @@ bool ValidByTheRules(const std::string& name) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const uint8_t kNothing[1] = {0};
-    if (size == 0)
-        data = kNothing; // the empty input may come without a buffer
     std::string input(reinterpret_cast<const char*>(data), size);
     size_t nul = input.find('\0');
     std::string source = nul == std::string::npos ? "A:" : input.substr(0, nul);

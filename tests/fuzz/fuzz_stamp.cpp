@@ -37,9 +37,6 @@ int ReadAt(void* context, long long offset, unsigned char* buffer, int length) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const uint8_t kNothing[1] = {0};
-    if (size == 0)
-        data = kNothing; // the empty input may come without a buffer
     if (size < 2)
         return 0;
     int bufferSize = kStampSize + 1 + (data[0] | data[1] << 8) % (kStampChunk - kStampSize);

@@ -26,12 +26,13 @@ int main(int argc, char** argv) {
         }
     }
     std::sort(inputs.begin(), inputs.end());
-    LLVMFuzzerTestOneInput(nullptr, 0);
+    static const uint8_t kNothing[1] = {0};
+    LLVMFuzzerTestOneInput(kNothing, 0);
     for (const auto& path : inputs) {
         std::fprintf(stderr, "%s\n", path.c_str());
         std::ifstream in(path, std::ios::binary);
         std::vector<uint8_t> data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        LLVMFuzzerTestOneInput(data.data(), data.size());
+        LLVMFuzzerTestOneInput(data.empty() ? kNothing : data.data(), data.size());
     }
     std::printf("%zu inputs and the empty one, no finding\n", inputs.size());
     return 0;
