@@ -1,6 +1,7 @@
 #include "app/mainwnd.h"
 
 #include "app/commands.h"
+#include "app/geometry.h"
 #include "app/lateapi.h"
 #include "app/paint.h"
 #include "app/state.h"
@@ -39,8 +40,8 @@ void CenterDialog(HWND reference, HWND dialog) {
     RECT dialogRect, referenceRect;
     GetWindowRect(dialog, &dialogRect);
     GetWindowRect(reference, &referenceRect);
-    int x = (dialogRect.left - dialogRect.right) / 2 + (referenceRect.left + referenceRect.right) / 2;
-    int y = (dialogRect.top - dialogRect.bottom) / 2 + (referenceRect.top + referenceRect.bottom) / 2;
+    int x = CenteredStart(dialogRect.left, dialogRect.right, referenceRect.left, referenceRect.right);
+    int y = CenteredStart(dialogRect.top, dialogRect.bottom, referenceRect.top, referenceRect.bottom);
     SetWindowPos(dialog, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 

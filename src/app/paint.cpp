@@ -1,5 +1,6 @@
 #include "app/paint.h"
 
+#include "app/geometry.h"
 #include "app/state.h"
 #include "app/text.h"
 
@@ -9,10 +10,6 @@ static const char* const kPercentLabels[5] = {"0%", "25%", "50%", "75%", "100%"}
 // message; it is replaced when the system colours change.
 static HBRUSH ctlBrush;
 static COLORREF ctlBrushColor;
-
-int BackgroundBandHeight(int clientBottom) {
-    return clientBottom / 64 + 1;
-}
 
 void PaintBackground(HWND window, HDC dc) {
     RECT client;
@@ -24,12 +21,6 @@ void PaintBackground(HWND window, HDC dc) {
         FillRect(dc, &band, brush);
         DeleteObject(brush);
     }
-}
-
-void GaugeTickPositions(int clientWidth, int margin, int ticks[5]) {
-    for (int i = 0; i < 5; ++i)
-        ticks[i] = margin + (i * (clientWidth - 2 * margin)) / 4;
-    ticks[4] -= 1; // onto the frame's right-hand column
 }
 
 void PaintGauge(HDC dc, HWND window) {

@@ -15,12 +15,6 @@ void PaintGauge(HDC dc, HWND window);
 // Prepares dc for a control-colour message and returns the background brush.
 HBRUSH SetCtlColors(HDC dc);
 
-// Height of one background band for a client area whose bottom edge is clientBottom.
-int BackgroundBandHeight(int clientBottom);
-
-// Positions of the five gauge ticks for a client width and margin.
-void GaugeTickPositions(int clientWidth, int margin, int ticks[5]);
-
 // 1 for the control-colour messages WM_CTLCOLORMSGBOX to WM_CTLCOLORSTATIC,
 // which every window of the program answers with SetCtlColors.
 int IsCtlColorMessage(UINT message);
