@@ -3,6 +3,10 @@
 // platform function points at a stand-in, start-up runs, and each box and page it opens is recorded and
 // answered.
 #include "app/app.h"
+#include "app/paint.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "install/stamp.h"
 #include "resources/resource.h"
 #include <ddeml.h>
 #include <gtest/gtest.h>
@@ -107,4 +111,37 @@ TEST(Seams, OsKindFor) {
                              {0, 3, 1, 2}, {1, 4, 0, 3}, {7, 4, 0, 3}}; // platform, major, minor: kind
     for (const auto& r : rows)
         EXPECT_EQ(OsKindFor(r[0], r[1], r[2]), (int)r[3]) << r[0] << " " << r[1] << "." << r[2];
+}
+
+// What no window shows: one brush per colour for the control colours, and the
+// formatter and the stamp reader's work buffer at their limits.
+static std::vector<size_t> asked;
+static void* SmallHeap(size_t size) {
+    asked.push_back(size);
+    return size <= 950 ? HeapAlloc(GetProcessHeap(), 0, size) : NULL;
+}
+TEST(Seams, BrushesFormatterAndStampBuffer) {
+    HDC dc = GetDC(NULL);
+    HBRUSH brush = SetCtlColors(dc);
+    EXPECT_EQ(SetCtlColors(dc), brush); // not a new brush for every message
+    g.bkColorIndex = COLOR_BTNFACE;
+    EXPECT_NE(SetCtlColors(dc), brush); // a new colour, a new brush
+    ReleaseDC(NULL, dc);
+    char text[8], large[1200];
+    EXPECT_TRUE(FormatText(text, sizeof text, "%s", "1234567") && lstrcmpA(text, "1234567") == 0);
+    EXPECT_FALSE(FormatText(text, sizeof text, "%s", "12345678") || text[0]);            // refused, not cut
+    EXPECT_FALSE(FormatText(large, sizeof large, "%s", std::string(1100, 'x').c_str())); // wvsprintfA's limit
+    // 65000 - 641 * 100 = 900: the first size the heap grants; the stamp straddles two chunks of it
+    std::string file = std::string(1800 - 4, '.') + std::string((const char*)ownVersionStamp, kStampSize);
+    HANDLE f = CreateFileA("stamp.bin", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written;
+    WriteFile(f, file.data(), (DWORD)file.size(), &written, NULL);
+    CloseHandle(f);
+    stampBufferAlloc = SmallHeap;
+    unsigned char block[kStampSize];
+    EXPECT_EQ(ReadVersionStamp("stamp.bin", block), 1);
+    EXPECT_EQ(std::string((const char*)block, kStampSize), file.substr(1800 - 4));
+    EXPECT_EQ(asked.size(), 642u);
+    stampBufferAlloc = NULL;
+    DeleteFileA("stamp.bin");
 }
