@@ -173,25 +173,32 @@ static int TableCount() {
     return g.fileCount < 0 ? 0 : (g.fileCount > kMaxFiles ? kMaxFiles : g.fileCount);
 }
 
-// The installation's section: Version, Filecount, WhenInstalled, then the
-// files that fit a 128-byte value (a longer path is left out rather than cut
-// into the name of another file). 1 when every write succeeded.
+// The installation's section, in one profile write: Version, Filecount,
+// WhenInstalled, then the files that fit a 128-byte value (a longer path is
+// left out rather than cut into the name of another file). 1 when written.
 static int WriteInstallationSection() {
-    char paths[kMaxFiles][kDirectorySize];
+    char text[4096], line[24 + kDirectorySize], path[kDirectorySize];
+    size_t used = 0;
     int listed = 0;
     for (int k = 0; k < TableCount(); ++k)
-        listed += InstalledFilePath(k, paths[listed], sizeof paths[listed]);
-    char value[30];
-    int ok = WritePrivateProfileStringA(g.installDir, "Version", g.versionText, g.historyPath) &&
-             FormatText(value, sizeof value, "%d", listed) &&
-             WritePrivateProfileStringA(g.installDir, "Filecount", value, g.historyPath);
+        listed += InstalledFilePath(k, path, sizeof path);
     SYSTEMTIME now;
     GetLocalTime(&now);
-    FormatWhenInstalled(now.wDayOfWeek, now.wMonth, now.wDay, now.wYear - 1900, value, sizeof value);
-    ok = ok && WritePrivateProfileStringA(g.installDir, "WhenInstalled", value, g.historyPath);
-    for (int k = 0; k < listed && ok; ++k)
-        ok = FileListEntry(1, k + 1, paths[k], g.installDir, g.historyPath);
-    return ok;
+    char when[30];
+    FormatWhenInstalled(now.wDayOfWeek, now.wMonth, now.wDay, now.wYear - 1900, when, sizeof when);
+    int ok = FormatText(line, sizeof line, "Version=%s", g.versionText) &&
+             AppendLine(text, sizeof text - 1, &used, line) &&
+             FormatText(line, sizeof line, "Filecount=%d", listed) &&
+             AppendLine(text, sizeof text - 1, &used, line) &&
+             FormatText(line, sizeof line, "WhenInstalled=%s", when) &&
+             AppendLine(text, sizeof text - 1, &used, line);
+    for (int k = 0, n = 0; k < TableCount() && ok; ++k) {
+        if (InstalledFilePath(k, path, sizeof path))
+            ok = FormatText(line, sizeof line, "file%d=%s", ++n, path) &&
+                 AppendLine(text, sizeof text - 1, &used, line);
+    }
+    text[used] = '\0'; // the section text ends with an empty line
+    return ok && WritePrivateProfileSectionA(g.installDir, text, g.historyPath);
 }
 
 int RecordInstallation() {
