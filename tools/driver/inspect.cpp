@@ -253,36 +253,6 @@ std::vector<std::string> ListRows(HWND list) {
     return rows;
 }
 
-static std::string DescribeControl(HWND control) {
-    std::string className = ClassOf(control);
-    char line[256];
-    snprintf(line, sizeof line, "    control %d %s enabled=%d visible=%d", (short)IdOf(control),
-             className.c_str(), IsWindowEnabled(control) ? 1 : 0, IsWindowVisible(control) ? 1 : 0);
-    std::string out = line;
-    LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
-    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, className.c_str(), -1, "Button", -1) ==
-        CSTR_EQUAL) {
-        LONG_PTR type = style & BS_TYPEMASK;
-        if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
-            type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE) {
-            DWORD_PTR state = 0;
-            SendMessageTimeoutA(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &state);
-            snprintf(line, sizeof line, " checked=%d", (int)state);
-            out += line;
-        }
-    }
-    if (className == "Static" && (style & SS_TYPEMASK) == SS_ICON)
-        out += " icon"; // its text is the icon's resource id, not words
-    else
-        out += " text=" + Quote(TextOf(control));
-    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, className.c_str(), -1, "ListBox", -1) ==
-        CSTR_EQUAL) {
-        for (const std::string& row : ListRows(control))
-            out += "\n      row " + Quote(row);
-    }
-    return out;
-}
-
 std::string DescribeDialog(HWND dialog, int page) {
     char head[128];
     snprintf(head, sizeof head, "page %d", page);
@@ -297,8 +267,6 @@ std::string DescribeDialog(HWND dialog, int page) {
                  origin.y + client.bottom);
         out += rects;
     }
-    for (HWND child : Children(dialog))
-        out += "\n" + DescribeControl(child);
     return out;
 }
 

@@ -36,7 +36,8 @@ struct BoxInfo {
 };
 BoxInfo DescribeBox(HWND box);
 
-// One transcript block describing a page or dialog and every control in it.
+// One transcript block describing a page or dialog: its number, its title,
+// its window and client rectangles.
 std::string DescribeDialog(HWND dialog, int page);
 
 // The rows of a list box.
