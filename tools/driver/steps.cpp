@@ -136,11 +136,11 @@ static std::string StepSelect(const Words& w) {
         return error;
     bool ok;
     long row = Number(w[2], &ok);
-    if (!ok)
+    if (!ok || row < 0)
         return "bad row " + w[2];
     DWORD_PTR result = 0;
     SendMessageTimeoutA(control, LB_SETCURSEL, (WPARAM)row, 0, SMTO_ABORTIFHUNG, 2000, &result);
-    if (row >= 0 && (LONG_PTR)result != row)
+    if ((LONG_PTR)result != row)
         return "list " + w[1] + " has no row " + w[2];
     PostMessageA(d.page, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), LBN_SELCHANGE), (LPARAM)control);
     return "";
@@ -173,7 +173,7 @@ static std::string StepKey(const Words& w) {
     static const struct {
         const char* name;
         WPARAM key;
-    } kKeys[] = {{"escape", VK_ESCAPE}, {"enter", VK_RETURN}, {"tab", VK_TAB}, {"space", VK_SPACE}};
+    } kKeys[] = {{"escape", VK_ESCAPE}, {"enter", VK_RETURN}, {"space", VK_SPACE}};
     for (const auto& k : kKeys) {
         if (w[1] != k.name)
             continue;
@@ -428,7 +428,7 @@ static const struct {
     {"kill", 1, 1, StepKill},
     {"hold", 2, 2, StepHold},
     {"reg", 3, 5, StepReg},
-    {"regset", 3, 5, StepRegSet},
+    {"regset", 5, 5, StepRegSet},
     {"service", 3, 5, StepService},
 };
 

@@ -87,11 +87,10 @@ std::string StepHold(const Words& w) {
     return "";
 }
 
+// The keys of the steps are under HKLM: "HKLM\\path".
 static HKEY RootOf(const std::string& key, std::string* rest) {
-    size_t slash = key.find('\\');
-    std::string root = key.substr(0, slash);
-    *rest = slash == std::string::npos ? "" : key.substr(slash + 1);
-    return root == "HKLM" ? HKEY_LOCAL_MACHINE : root == "HKCU" ? HKEY_CURRENT_USER : NULL;
+    *rest = key.substr(key.find('\\') + 1);
+    return key.compare(0, 5, "HKLM\\") == 0 ? HKEY_LOCAL_MACHINE : NULL;
 }
 
 static const struct {
@@ -135,28 +134,16 @@ std::string StepReg(const Words& w) {
     return "unknown type " + w[3];
 }
 
-// `regset KEY VALUE TYPE DATA`: writes a value, making the key as needed.
-// `regset KEY volatile`: makes a key that lives only until the system ends,
-// under which no lasting key can be made.
+// `regset KEY VALUE sz|expand DATA`: writes a text value, making the key as needed.
 std::string StepRegSet(const Words& w) {
     std::string path;
     HKEY root = RootOf(w[1], &path), key;
-    DWORD options = w.size() == 3 && w[2] == "volatile" ? REG_OPTION_VOLATILE : 0;
-    if (!root || RegCreateKeyExA(root, path.c_str(), 0, NULL, options, KEY_ALL_ACCESS, NULL, &key, NULL))
+    DWORD type = w[3] == "sz" ? REG_SZ : w[3] == "expand" ? REG_EXPAND_SZ : 0;
+    if (!type)
+        return "unknown type " + w[3];
+    if (!root || RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL))
         return "cannot make key " + w[1];
-    if (w.size() != 5) {
-        RegCloseKey(key);
-        return options ? "" : "expected KEY VALUE TYPE DATA";
-    }
-    LONG set = ERROR_INVALID_DATA;
-    if (w[3] == "dword") {
-        DWORD value = strtoul(w[4].c_str(), NULL, 0);
-        set = RegSetValueExA(key, w[2].c_str(), 0, REG_DWORD, (const BYTE*)&value, sizeof value);
-    }
-    for (const auto& t : kTypes)
-        if (w[3] == t.name && t.type != REG_DWORD)
-            set = RegSetValueExA(key, w[2].c_str(), 0, t.type, (const BYTE*)w[4].c_str(),
-                                 (DWORD)w[4].size() + 1);
+    LONG set = RegSetValueExA(key, w[2].c_str(), 0, type, (const BYTE*)w[4].c_str(), (DWORD)w[4].size() + 1);
     RegCloseKey(key);
     return set == ERROR_SUCCESS ? "" : "cannot set " + w[2];
 }
@@ -191,7 +178,12 @@ std::string StepService(const Words& w) {
             DWORD needed = 0;
             SERVICE_STATUS status = {};
             // A service just told to start or stop is given the time to get there.
-            std::string wanted = w.size() > 4 ? w[4] : "";
+            if (w.size() != 5) {
+                CloseServiceHandle(s);
+                CloseServiceHandle(manager);
+                return "expected NAME is PATH running|stopped";
+            }
+            std::string wanted = w[4];
             DWORD state = wanted == "running" ? SERVICE_RUNNING : SERVICE_STOPPED;
             for (int i = 0; i < 100 && QueryServiceStatus(s, &status) && status.dwCurrentState != state; ++i)
                 Sleep(50);
@@ -199,7 +191,7 @@ std::string StepService(const Words& w) {
                 error = "cannot read " + w[1];
             else if (w[3] != buffer.config.lpBinaryPathName)
                 error = w[1] + " runs " + Quote(buffer.config.lpBinaryPathName) + ", expected " + Quote(w[3]);
-            else if (!wanted.empty() && status.dwCurrentState != state)
+            else if (status.dwCurrentState != state)
                 error =
                     w[1] + " is in state " + std::to_string(status.dwCurrentState) + ", expected " + wanted;
         }

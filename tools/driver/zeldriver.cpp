@@ -8,14 +8,13 @@
 // the transcript's last line and is also written to stderr; 2 on bad usage.
 //
 // Scenario: one step per line, `#` starts a comment, strings in double quotes
-// with C escapes (\n \t \r \\ \" \xHH; words outside quotes are taken as they
-// stand). Any wait for a window lasts `timeout` ms (10000 unless changed).
-// Windows are found by process id; dialogs are class #32770; a message box is
-// a dialog holding the icon control 0x0440 and the text control 0xFFFF; pages
-// 100..107 are told apart by their control ids. Every page (but the copy page
-// 104 and the wait dialog 107, which may come and go between two looks) and
-// every box the program shows must be claimed by a `page` or `box` step: the
-// scenario fails at the next claim, `exit`, `kill` or its end otherwise.
+// with the escapes \n \t \r \\ \" (any other backslash stays as written; words
+// outside quotes are taken as they stand). Any wait for a window lasts
+// `timeout` ms (10000 unless changed). Windows are found by process id; dialogs are class #32770; a message
+// box is a dialog holding the icon control 0x0440 and the text control 0xFFFF; pages 100..107 are told apart
+// by their control ids. Every page (but the copy page 104 and the wait dialog 107, which may come and go
+// between two looks) and every box the program shows must be claimed by a `page` or `box` step: the scenario
+// fails at the next claim, `exit`, `kill` or its end otherwise.
 //
 //   start "C:\x\SETUP.EXE" ["args"]   start the program in its folder (again once it has ended)
 //   timeout MS                   wait limit for the following steps
@@ -25,10 +24,10 @@
 //   check ID 0|1                 check box state
 //   enabled ID 0|1               enabled state
 //   rows ID "r1" "r2" ...        the list box ID holds exactly these rows
-//   select ID N                  select row N (-1 none) and tell the page
+//   select ID N                  select row N and tell the page
 //   type ID "T"                  set the edit box text
 //   click ID                     press a button (BM_CLICK; refused when disabled or hidden)
-//   key escape|enter|tab|space   a key press to the window with the focus
+//   key escape|enter|space       a key press to the window with the focus
 //   box "TEXT" [caption "C"] [icon info|exclamation|stop|question|none]
 //       [buttons ok|okcancel|yesno|yesnocancel] [owner main|page]
 //       [press ok|cancel|yes|no] wait for a message box, check it, press a button
@@ -48,9 +47,9 @@
 //   host N                       the road runner runs its host command N (system.cpp)
 //   spawn EXE [ARGS] [ready F]   start a fixture until the scenario ends; wait for file F
 //   hold "C:\x"                  keep the file open, sharing nothing, until the end
-//   reg KEY [VALUE] absent | reg KEY VALUE sz|expand|dword DATA     the registry holds...
-//   regset KEY VALUE TYPE DATA | regset KEY volatile                 make it hold...
-//   service NAME absent | is PATH [running|stopped] | create PATH | start
+//   reg HKLM\KEY [VALUE] absent | reg HKLM\KEY VALUE sz|expand|dword DATA   the registry holds...
+//   regset HKLM\KEY VALUE sz|expand DATA                                    make it hold...
+//   service NAME absent | is PATH running|stopped | create PATH | start
 //
 // A program still running when the scenario ends is terminated (and the
 // transcript says so): the scenario's last step decides what was expected.
@@ -59,7 +58,6 @@
 #include "resource.h"
 
 #include <algorithm>
-#include <ctype.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -205,10 +203,6 @@ static bool Tokenize(const std::string& text, Words* words, std::string* error) 
                     if (n == 'n' || n == 't' || n == 'r' || n == '\\' || n == '"') {
                         e = n == 'n' ? '\n' : n == 't' ? '\t' : n == 'r' ? '\r' : n;
                         ++i;
-                    } else if (n == 'x' && i + 2 < text.size() && isxdigit((unsigned char)text[i + 1]) &&
-                               isxdigit((unsigned char)text[i + 2])) {
-                        e = (char)strtol(text.substr(i + 1, 2).c_str(), NULL, 16);
-                        i += 3;
                     }
                 }
                 word += e;
