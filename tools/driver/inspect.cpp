@@ -1,4 +1,4 @@
-#include "inspect.h"
+#include "driver.h"
 
 #include "resource.h"
 
