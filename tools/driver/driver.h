@@ -1,14 +1,49 @@
-// Shared state and helpers of the driver: the run (zeldriver.cpp) and the
-// scenario steps (steps.cpp).
+// The driver's modules: zeldriver.cpp runs a scenario and keeps the transcript and the run's state,
+// steps.cpp carries out each step, inspect.cpp looks at another process's windows (reading only).
 #pragma once
 
-#include "inspect.h"
+#include <windows.h>
 
 #include <set>
 #include <stdio.h>
 #include <string>
 #include <vector>
 
+typedef std::vector<std::string> Words;
+
+// ---- inspect.cpp --------------------------------------------------------------
+enum WindowKind { kKindMain, kKindPage, kKindBox, kKindDialog };
+
+struct SeenWindow {
+    HWND hwnd;
+    WindowKind kind;
+    int page; // 100..107 for pages, 0 otherwise
+};
+typedef std::vector<SeenWindow> Windows;
+
+// The visible top-level windows of process pid: its dialogs and its windows with a caption.
+Windows ListWindows(DWORD pid);
+// Window text through WM_GETTEXT (the stored caption when the owner does not answer in time).
+std::string TextOf(HWND window);
+// Child control of a dialog by id (ids compare as 16-bit numbers, so -1 finds 0xFFFF).
+HWND ControlOf(HWND dialog, int id);
+
+// What a message box shows: icon "info", "exclamation", "stop", "question" or "none"; buttons "ok",
+// "okcancel", "yesno", "yesnocancel" or "other"; owner "main", "page" (the current page) or "other".
+struct BoxInfo {
+    std::string text, caption, icon, buttons, owner;
+};
+BoxInfo DescribeBox(HWND box);
+std::string BoxText(HWND box);
+// "page N title=\"T\"" (or "dialog (unknown) ...") and, on the next line, "    window L T R B client L T R B"
+// in screen coordinates.
+std::string DescribeDialog(HWND dialog, int page);
+// The rows of a list box.
+Words ListRows(HWND list);
+// C-style quoting for the transcript: "a\nb".
+std::string Quote(const std::string& text);
+
+// ---- zeldriver.cpp ------------------------------------------------------------
 struct Driver {
     FILE* transcript = NULL;
     int line = 0;
@@ -18,65 +53,27 @@ struct Driver {
     bool endLogged = false;
     std::set<HWND> seen;
     HWND mainWindow = NULL;
-    HWND page = NULL; // the page the last `page` step found
-    int pageId = 0;
+    HWND page = NULL;     // the page the last `page` step found
     HWND leftPage = NULL; // the page a click or key acted on; may still be closing
-    // Pages (but the copy and wait pages, which may come and go between two
-    // looks) and boxes the program showed that no step has claimed yet: a road
-    // asserts every one it passes through.
+    // Pages (but the copy and wait pages, which may come and go between two looks) and boxes the program
+    // showed that no step has claimed yet: a road asserts every one it passes through.
     std::vector<std::pair<HWND, std::string>> unclaimed;
     std::vector<HANDLE> fixtures; // processes started by `spawn`, ended with the road
-    std::vector<HANDLE> held;     // files opened by `hold`
 };
 extern Driver d;
-
-typedef std::vector<std::string> Words;
 
 // One transcript line.
 void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // True (and the exit code) once the program has ended.
 bool ProgramEnded(DWORD* code);
+// Closes the handles of a program that has ended or was ended, so that `start` may run it again.
+void ForgetProgram();
 // The program's windows now; writes each one not seen before to the transcript.
-std::vector<SeenWindow> Scan();
-const SeenWindow* FindKind(const std::vector<SeenWindow>& list, WindowKind kind);
-// " page 100 box \"text\"": what is up, for failure reasons.
-std::string Describe(const std::vector<SeenWindow>& list);
-// A decimal or 0x number; *ok tells whether the whole word was one.
-long Number(const std::string& word, bool* ok);
-// "" when there is a current page, else why not.
-std::string NeedPage();
-// Finds control w[1] of the current page; "" or why not.
-std::string NeedControl(const Words& w, HWND* control);
-
-// A page or box a step has dealt with; "" when nothing else has shown since
-// that the road did not claim, else what did.
+Windows Scan();
+// A page or box a step has dealt with; "" when nothing else has shown since that the road did not claim, else
+// what did.
 std::string Claim(HWND window);
 
+// ---- steps.cpp ----------------------------------------------------------------
 // Runs step w: "" when it passed, else the reason it failed.
 std::string RunStep(const Words& w);
-
-// The steps outside the program's windows (system.cpp).
-std::string StepHost(const Words& w);
-std::string StepSpawn(const Words& w);
-std::string StepKill(const Words& w);
-std::string StepHold(const Words& w);
-std::string StepReg(const Words& w);
-std::string StepRegSet(const Words& w);
-std::string StepService(const Words& w);
-
-// Polls until check returns "" (done) or a text starting with "!" (failed at
-// once); any other text is the reason given when the time runs out.
-template <typename Check> std::string WaitUntil(DWORD limit, Check check) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        std::vector<SeenWindow> list = Scan();
-        std::string state = check(list);
-        if (state.empty())
-            return "";
-        if (state[0] == '!')
-            return state.substr(1);
-        if (GetTickCount() - start >= limit)
-            return "timed out after " + std::to_string(limit) + " ms: " + state + ";" + Describe(list);
-        Sleep(15);
-    }
-}

@@ -1,21 +1,18 @@
-#include "inspect.h"
+#include "driver.h"
 
 #include "resource.h"
 
 #include <algorithm>
 #include <stdio.h>
+#include <string.h>
 
 // Wine's message box template: the icon control and the text control ids.
 static const int kBoxIconId = 0x0440;
 static const int kBoxTextId = 0xFFFF;
 static const UINT kAnswerTimeout = 2000;
 
-struct PageSignature {
-    int page;
-    std::vector<int> ids; // sorted, without the 0xFFFF statics
-};
-
-static const PageSignature kSignatures[] = {
+// Each page and its control ids, sorted, without the 0xFFFF statics.
+static const std::pair<int, std::vector<int>> kSignatures[] = {
     {IDD_WELCOME, {IDC_EXIT, IDC_CONTINUE, IDC_WELCOME_TEXT}},
     {IDD_PATH, {IDC_INSTALL_HISTORY, IDC_EXIT, IDC_PATH_EDIT, IDC_CONTINUE}},
     {IDD_HISTORY, {IDOK, IDCANCEL, IDC_HISTORY_LIST, IDC_HISTORY_HINT}},
@@ -25,13 +22,6 @@ static const PageSignature kSignatures[] = {
     {IDD_COMPONENTS, {IDC_COMPONENTS_BACK, IDC_EXIT, IDC_CONTINUE, IDC_APP_CHECK, IDC_SNMP_CHECK}},
     {IDD_WAIT, {}},
 };
-
-static std::string ClassOf(HWND window) {
-    char name[128];
-    if (!GetClassNameA(window, name, sizeof name))
-        return "";
-    return name;
-}
 
 static std::vector<HWND> Children(HWND parent) {
     std::vector<HWND> list;
@@ -45,14 +35,12 @@ static int IdOf(HWND control) {
 }
 
 std::string TextOf(HWND window) {
-    char buffer[4096];
+    char buffer[4096] = "";
     DWORD_PTR length = 0;
     if (SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, (LPARAM)buffer, SMTO_ABORTIFHUNG,
-                            kAnswerTimeout, &length)) {
+                            kAnswerTimeout, &length))
         buffer[length < sizeof buffer ? length : sizeof buffer - 1] = '\0';
-        return buffer;
-    }
-    if (!GetWindowTextA(window, buffer, sizeof buffer))
+    else if (!GetWindowTextA(window, buffer, sizeof buffer))
         buffer[0] = '\0';
     return buffer;
 }
@@ -65,11 +53,8 @@ HWND ControlOf(HWND dialog, int id) {
     return NULL;
 }
 
-int IsMessageBox(HWND dialog) {
-    return ControlOf(dialog, kBoxIconId) != NULL && ControlOf(dialog, kBoxTextId) != NULL;
-}
-
-int PageOfDialog(HWND dialog) {
+// Page number (100..107) whose control-id signature the dialog matches, or 0.
+static int PageOfDialog(HWND dialog) {
     std::vector<int> ids;
     int statics = 0;
     for (HWND child : Children(dialog)) {
@@ -80,213 +65,148 @@ int PageOfDialog(HWND dialog) {
             ids.push_back(id);
     }
     std::sort(ids.begin(), ids.end());
-    for (const PageSignature& signature : kSignatures) {
-        std::vector<int> expected = signature.ids;
-        std::sort(expected.begin(), expected.end());
-        if (expected == ids && (signature.page != IDD_WAIT || statics == 1))
-            return signature.page;
+    for (const auto& signature : kSignatures) {
+        if (signature.second == ids && (signature.first != IDD_WAIT || statics == 1))
+            return signature.first;
     }
     return 0;
 }
 
-struct EnumState {
-    DWORD pid;
-    std::vector<SeenWindow>* list;
-};
-
-static BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam) {
-    EnumState* state = (EnumState*)lParam;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != state->pid || !IsWindowVisible(window))
-        return TRUE;
-    SeenWindow seen = {window, kKindOther, 0};
-    if (ClassOf(window) == "#32770") {
-        // A dialog shown before its controls exist cannot be told yet: next look.
-        if (!GetWindow(window, GW_CHILD))
-            return TRUE;
-        if (IsMessageBox(window)) {
-            seen.kind = kKindBox;
-        } else {
-            seen.page = PageOfDialog(window);
-            seen.kind = seen.page ? kKindPage : kKindDialog;
-        }
-    } else if (GetWindowLongPtrA(window, GWL_STYLE) & WS_CAPTION) {
-        seen.kind = kKindMain;
-    }
-    state->list->push_back(seen);
+static BOOL CALLBACK AddWindow(HWND window, LPARAM list) {
+    ((std::vector<HWND>*)list)->push_back(window);
     return TRUE;
 }
 
-std::vector<SeenWindow> ListWindows(DWORD pid) {
-    std::vector<SeenWindow> list;
-    EnumState state = {pid, &list};
-    EnumWindows(CollectWindow, (LPARAM)&state);
+Windows ListWindows(DWORD pid) {
+    std::vector<HWND> all;
+    EnumWindows(AddWindow, (LPARAM)&all);
+    Windows list;
+    for (HWND window : all) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char className[16];
+        if (owner != pid || !IsWindowVisible(window))
+            continue;
+        if (!GetClassNameA(window, className, sizeof className) || strcmp(className, "#32770") != 0) {
+            if (GetWindowLongPtrA(window, GWL_STYLE) & WS_CAPTION)
+                list.push_back({window, kKindMain, 0});
+        } else if (ControlOf(window, kBoxIconId) && ControlOf(window, kBoxTextId)) {
+            list.push_back({window, kKindBox, 0});
+        } else if (GetWindow(window, GW_CHILD)) {
+            // (a dialog shown before its controls exist is told at the next look)
+            int page = PageOfDialog(window);
+            list.push_back({window, page ? kKindPage : kKindDialog, page});
+        }
+    }
     return list;
 }
 
-// Shared icons are cached per process, so the handle a message box shows is
-// the one LoadIconA(NULL, id) returns inside the program, not in the driver.
-// A remote thread runs a small stub there that makes that very call and
-// returns the handle (icon handles fit in 32 bits) as its exit code.
+// Shared icons are cached per process, so the handle a message box shows is the one LoadIconA(NULL, id)
+// returns inside the program, not in the driver. A remote thread runs a small stub there that makes that very
+// call and returns the handle (icon handles fit in 32 bits) as its exit code.
 static DWORD RemoteLoadIcon(HANDLE process, LPCSTR id) {
-    FARPROC loadIcon = GetProcAddress(GetModuleHandleA("user32.dll"), "LoadIconA");
-    unsigned char code[64];
-    size_t n = 0;
+    ULONG_PTR loadIcon = (ULONG_PTR)GetProcAddress(GetModuleHandleA("user32.dll"), "LoadIconA");
     DWORD idValue = (DWORD)(ULONG_PTR)id;
 #ifdef _WIN64
-    const unsigned char head[] = {0x48, 0x83, 0xEC, 0x28,
-                                  0x31, 0xC9, 0xBA}; // sub rsp,40; xor ecx,ecx; mov edx,
-    memcpy(code, head, sizeof head), n = sizeof head;
-    memcpy(code + n, &idValue, 4), n += 4;
-    code[n++] = 0x48, code[n++] = 0xB8; // mov rax, LoadIconA
-    ULONG_PTR target = (ULONG_PTR)loadIcon;
-    memcpy(code + n, &target, 8), n += 8;
-    const unsigned char tail[] = {0xFF, 0xD0, 0x48, 0x83, 0xC4, 0x28, 0xC3}; // call rax; add rsp,40; ret
-    memcpy(code + n, tail, sizeof tail), n += sizeof tail;
+    // sub rsp,40; xor ecx,ecx; mov edx,ID; mov rax,LoadIconA; call rax; add rsp,40; ret
+    unsigned char code[] = {0x48, 0x83, 0xEC, 0x28, 0x31, 0xC9, 0xBA, 0,   0, 0,
+                            0,    0x48, 0xB8, 0,    0,    0,    0,    0,   0, 0,
+                            0,    0xFF, 0xD0, 0x48, 0x83, 0xC4, 0x28, 0xC3};
+    const size_t kIdAt = 7, kLoadIconAt = 13;
 #else
-    code[n++] = 0x68; // push id
-    memcpy(code + n, &idValue, 4), n += 4;
-    code[n++] = 0x6A, code[n++] = 0x00; // push 0
-    code[n++] = 0xB8;                   // mov eax, LoadIconA
-    DWORD target = (DWORD)(ULONG_PTR)loadIcon;
-    memcpy(code + n, &target, 4), n += 4;
-    const unsigned char tail[] = {0xFF, 0xD0, 0xC2, 0x04, 0x00}; // call eax; ret 4
-    memcpy(code + n, tail, sizeof tail), n += sizeof tail;
+    // push ID; push 0; mov eax,LoadIconA; call eax; ret 4
+    unsigned char code[] = {0x68, 0, 0, 0, 0, 0x6A, 0x00, 0xB8, 0, 0, 0, 0, 0xFF, 0xD0, 0xC2, 0x04, 0x00};
+    const size_t kIdAt = 1, kLoadIconAt = 8;
 #endif
+    memcpy(code + kIdAt, &idValue, sizeof idValue);
+    memcpy(code + kLoadIconAt, &loadIcon, sizeof loadIcon);
     void* remote =
         VirtualAllocEx(process, NULL, sizeof code, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
-    if (!remote)
-        return 0;
+    HANDLE thread = NULL;
+    if (remote && WriteProcessMemory(process, remote, code, sizeof code, NULL))
+        thread = CreateRemoteThread(process, NULL, 0, (LPTHREAD_START_ROUTINE)remote, NULL, 0, NULL);
     DWORD result = 0;
-    if (WriteProcessMemory(process, remote, code, n, NULL)) {
-        HANDLE thread = CreateRemoteThread(process, NULL, 0, (LPTHREAD_START_ROUTINE)remote, NULL, 0, NULL);
-        if (thread) {
-            if (WaitForSingleObject(thread, kAnswerTimeout) == WAIT_OBJECT_0)
-                GetExitCodeThread(thread, &result);
-            CloseHandle(thread);
-        }
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (thread && WaitForSingleObject(thread, kAnswerTimeout) == WAIT_OBJECT_0)
+        GetExitCodeThread(thread, &result);
+    if (thread)
+        CloseHandle(thread);
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     return result;
 }
 
 static std::string IconName(HWND iconControl) {
-    if (!iconControl || !IsWindowVisible(iconControl))
-        return "none";
+    static const LPCSTR kIds[] = {IDI_ASTERISK, IDI_EXCLAMATION, IDI_HAND, IDI_QUESTION};
+    static const char* const kNames[] = {"info", "exclamation", "stop", "question"};
+    static DWORD cachedPid, handles[4]; // the program's own handles of the four icons, looked up once
     DWORD_PTR icon = 0;
-    if (!SendMessageTimeoutA(iconControl, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &icon) ||
+    if (!iconControl || !IsWindowVisible(iconControl) ||
+        !SendMessageTimeoutA(iconControl, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &icon) ||
         !icon)
         return "none";
-    static const struct {
-        LPCSTR id;
-        const char* name;
-    } kIcons[] = {{IDI_ASTERISK, "info"},
-                  {IDI_EXCLAMATION, "exclamation"},
-                  {IDI_HAND, "stop"},
-                  {IDI_QUESTION, "question"}};
-    static DWORD cachedPid;
-    static DWORD handles[4];
     DWORD pid = 0;
     GetWindowThreadProcessId(iconControl, &pid);
     if (pid != cachedPid) {
         HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
         for (int i = 0; i < 4; ++i)
-            handles[i] = process ? RemoteLoadIcon(process, kIcons[i].id) : 0;
+            handles[i] = process ? RemoteLoadIcon(process, kIds[i]) : 0;
         if (process)
             CloseHandle(process);
         cachedPid = pid;
     }
     for (int i = 0; i < 4; ++i) {
         if (handles[i] && handles[i] == (DWORD)icon)
-            return kIcons[i].name;
+            return kNames[i];
     }
-    char unknown[32];
-    snprintf(unknown, sizeof unknown, "unknown(%#llx)", (unsigned long long)icon);
-    return unknown;
+    return "unknown(" + std::to_string(icon) + ")";
 }
 
-static int ButtonShown(HWND box, int id) {
+static bool ButtonShown(HWND box, int id) {
     HWND button = ControlOf(box, id);
     return button && IsWindowVisible(button);
 }
 
-BoxInfo DescribeBox(HWND box) {
-    BoxInfo info;
-    info.caption = TextOf(box);
+std::string BoxText(HWND box) {
     HWND text = ControlOf(box, kBoxTextId);
-    info.text = text ? TextOf(text) : "";
-    info.icon = IconName(ControlOf(box, kBoxIconId));
-    int ok = ButtonShown(box, IDOK), cancel = ButtonShown(box, IDCANCEL);
-    int yes = ButtonShown(box, IDYES), no = ButtonShown(box, IDNO);
-    if (yes && no)
+    return text ? TextOf(text) : "";
+}
+
+BoxInfo DescribeBox(HWND box) {
+    HWND owner = GetWindow(box, GW_OWNER);
+    BoxInfo info = {BoxText(box), TextOf(box), IconName(ControlOf(box, kBoxIconId)), "other",
+                    owner == d.mainWindow      ? "main"
+                    : owner && owner == d.page ? "page"
+                                               : "other"};
+    bool cancel = ButtonShown(box, IDCANCEL);
+    if (ButtonShown(box, IDYES) && ButtonShown(box, IDNO))
         info.buttons = cancel ? "yesnocancel" : "yesno";
-    else if (ok)
+    else if (ButtonShown(box, IDOK))
         info.buttons = cancel ? "okcancel" : "ok";
-    else
-        info.buttons = "other";
     return info;
 }
 
-std::vector<std::string> ListRows(HWND list) {
-    std::vector<std::string> rows;
+Words ListRows(HWND list) {
+    Words rows;
     DWORD_PTR count = 0;
     if (!SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &count))
         return rows;
-    // Rows are fetched as UTF-16 and converted here: Wine 8 hands a list
-    // box's rows across processes to an ANSI LB_GETTEXT unconverted (the first
-    // character only arrives).
+    // Rows are fetched as UTF-16 and converted here: Wine 8 hands a list box's rows across processes to an
+    // ANSI LB_GETTEXT unconverted (the first character only arrives).
     for (int i = 0; i < (int)count; ++i) {
-        WCHAR wide[1024];
-        char row[2048];
+        WCHAR wide[1024] = {0};
+        char row[2048] = ""; // room for any 1023 characters
         DWORD_PTR length = 0;
-        if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &length) ||
-            length >= sizeof wide / sizeof wide[0])
-            length = 0;
-        wide[0] = 0;
-        if (length)
+        if (SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &length) &&
+            length < sizeof wide / sizeof wide[0])
             SendMessageTimeoutW(list, LB_GETTEXT, i, (LPARAM)wide, SMTO_ABORTIFHUNG, kAnswerTimeout, &length);
-        if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, row, sizeof row, NULL, NULL))
-            row[0] = '\0';
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, row, sizeof row, NULL, NULL);
         rows.push_back(row);
     }
     return rows;
 }
 
-static std::string DescribeControl(HWND control) {
-    std::string className = ClassOf(control);
-    char line[256];
-    snprintf(line, sizeof line, "    control %d %s enabled=%d visible=%d", (short)IdOf(control),
-             className.c_str(), IsWindowEnabled(control) ? 1 : 0, IsWindowVisible(control) ? 1 : 0);
-    std::string out = line;
-    LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
-    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, className.c_str(), -1, "Button", -1) ==
-        CSTR_EQUAL) {
-        LONG_PTR type = style & BS_TYPEMASK;
-        if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
-            type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE) {
-            DWORD_PTR state = 0;
-            SendMessageTimeoutA(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &state);
-            snprintf(line, sizeof line, " checked=%d", (int)state);
-            out += line;
-        }
-    }
-    if (className == "Static" && (style & SS_TYPEMASK) == SS_ICON)
-        out += " icon"; // its text is the icon's resource id, not words
-    else
-        out += " text=" + Quote(TextOf(control));
-    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, className.c_str(), -1, "ListBox", -1) ==
-        CSTR_EQUAL) {
-        for (const std::string& row : ListRows(control))
-            out += "\n      row " + Quote(row);
-    }
-    return out;
-}
-
 std::string DescribeDialog(HWND dialog, int page) {
-    char head[128];
-    snprintf(head, sizeof head, "page %d", page);
-    std::string out = page ? head : "dialog (unknown)";
+    std::string out = page ? "page " + std::to_string(page) : std::string("dialog (unknown)");
     out += " title=" + Quote(TextOf(dialog));
     RECT frame, client;
     POINT origin = {0, 0};
@@ -297,48 +217,20 @@ std::string DescribeDialog(HWND dialog, int page) {
                  origin.y + client.bottom);
         out += rects;
     }
-    for (HWND child : Children(dialog))
-        out += "\n" + DescribeControl(child);
     return out;
-}
-
-HWND FocusOf(HWND anyWindowOfThread) {
-    GUITHREADINFO info;
-    memset(&info, 0, sizeof info);
-    info.cbSize = sizeof info;
-    DWORD thread = GetWindowThreadProcessId(anyWindowOfThread, NULL);
-    if (!GetGUIThreadInfo(thread, &info))
-        return NULL;
-    return info.hwndFocus;
 }
 
 std::string Quote(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
-        switch (c) {
-        case '\n':
+        char escape[8];
+        if (c == '\n') {
             out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
-            if (c < 0x20) {
-                char escape[8];
-                snprintf(escape, sizeof escape, "\\x%02x", c);
-                out += escape;
-            } else {
-                out += (char)c;
-            }
+        } else if (c < 0x20) {
+            snprintf(escape, sizeof escape, "\\x%02x", c);
+            out += escape;
+        } else {
+            out += (c == '"' || c == '\\' ? "\\" : "") + std::string(1, (char)c);
         }
     }
     return out + "\"";
