@@ -119,7 +119,7 @@ wh_set_version() {
 # Ends a prefix's wineserver and unmounts the prefix.
 wh_release() {
     WINEPREFIX=$1 "$(wh_server "$(wh_prefix_arch "$1")")" -k 2>/dev/null || :
-    if mountpoint -q "$1" 2>/dev/null; then umount "$1" 2>/dev/null || umount -l "$1" 2>/dev/null; fi
+    if mountpoint -q "$1" 2>/dev/null; then umount "$1" 2>/dev/null || umount -l "$1" 2>/dev/null || :; fi
 }
 
 wh_remove_root() {
@@ -129,7 +129,7 @@ wh_remove_root() {
     done
     for arch in 64 32; do
         dir=$(wh_template_dir "$arch")
-        if [ -d "$dir" ]; then WINEPREFIX=$dir "$(wh_server "$arch")" -k 2>/dev/null; fi
+        if [ -d "$dir" ]; then WINEPREFIX=$dir "$(wh_server "$arch")" -k 2>/dev/null || :; fi
     done
     rm -rf "$WH_ROOT"
 }

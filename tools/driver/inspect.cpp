@@ -3,6 +3,7 @@
 #include "resource.h"
 
 #include <algorithm>
+#include <set>
 #include <stdio.h>
 #include <string.h>
 
@@ -93,9 +94,14 @@ Windows ListWindows(DWORD pid) {
         } else if (ControlOf(window, kBoxIconId) && ControlOf(window, kBoxTextId)) {
             list.push_back({window, kKindBox, 0});
         } else if (GetWindow(window, GW_CHILD)) {
-            // (a dialog shown before its controls exist is told at the next look)
+            // A dialog shown before all its controls exist is told at a later look: one
+            // that matches no page counts only once it has stayed so for two looks.
+            static std::set<HWND> unknown;
             int page = PageOfDialog(window);
-            list.push_back({window, page ? kKindPage : kKindDialog, page});
+            if (page || unknown.count(window))
+                list.push_back({window, page ? kKindPage : kKindDialog, page});
+            else
+                unknown.insert(window);
         }
     }
     return list;
@@ -125,12 +131,14 @@ static DWORD RemoteLoadIcon(HANDLE process, LPCSTR id) {
     HANDLE thread = NULL;
     if (remote && WriteProcessMemory(process, remote, code, sizeof code, NULL))
         thread = CreateRemoteThread(process, NULL, 0, (LPTHREAD_START_ROUTINE)remote, NULL, 0, NULL);
-    DWORD result = 0;
-    if (thread && WaitForSingleObject(thread, kAnswerTimeout) == WAIT_OBJECT_0)
+    // A loaded machine can take seconds; the stub's memory is released only once
+    // it has run (freeing it under a running thread would crash the program).
+    DWORD result = 0, waited = thread ? WaitForSingleObject(thread, 30000) : WAIT_FAILED;
+    if (waited == WAIT_OBJECT_0)
         GetExitCodeThread(thread, &result);
     if (thread)
         CloseHandle(thread);
-    if (remote)
+    if (remote && waited != WAIT_TIMEOUT)
         VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     return result;
 }
