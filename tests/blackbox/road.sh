@@ -2,27 +2,7 @@
 # Runs the roads of a road file through the real SETUP.EXE, each in a Wine
 # prefix of its own:  tests/blackbox/road.sh FILE.road [NAME...]
 #
-# A road is one user's way through the program, written as the driver's steps
-# (tools/driver/zeldriver.cpp lists them):
-#   road NAME [win95|nt31|nt35|nt351|nt40] [x11]   starts a road; it runs to the next `road`
-#   define NAME ... end / use NAME ARG...          shared lines; $1..$9 stand for the arguments
-#                                                  (tests/roads/common.def serves every file)
-#   $ COMMAND     bash run on the Linux side at that point while the driver waits: set-up and
-#                 checks; nonzero fails the road (stderr says why)
-#   $$ COMMAND    (outside roads) bash every host command of the file runs first: its helpers
-# %BUILD% in a driver line is the build folder (SETUP.EXE, tools/, dist/) as Z:/... .
-#
-# Host helpers, paths written the Windows way (C:\x, A:\y):
-#   dist min DIR [NAME...]   SETUP.EXE and a one-file script (SETUP.INI and SETUP95.INI, or NAMEs)
-#   dist sample DIR          the sample distribution: DIR\DISK1, DIR\DISK2
-#   drive L: DIR, tmpfs L: SIZE     drive L: shows DIR / is a tmpfs that fills for real
-#   stamp PATH [MAJ MIN MIN] a file holding a version stamp (default 1 B D)
-#   history DIR...           ZELSETUP.INI recording the directories with the files each holds
-#   write PATH TEXT          a file of TEXT (printf %b)
-#   exists / gone PATH...    the files are there / are not
-#   same A B, bytes PATH TEXT, text PATH TEXT (CRs dropped), grep_in PATH RE, lines PATH RE N
-#   shot NAME                the screen to $ZEL_SHOTS/NAME.png (x11 roads)
-# Prints a line per road (ok, or FAIL and the driver's transcript); nonzero when one failed.
+# The road format and the host helpers below are described in README.md (Tests).
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ZEL_SOURCE=${ZEL_SOURCE:-$(cd "$here/../.." && pwd)}
 ZEL_BUILD=${ZEL_BUILD:-$ZEL_SOURCE/build/x86_64}

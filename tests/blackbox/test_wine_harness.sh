@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The Wine harness itself: each personality gives its version to a program of
-# the build the roads run; the fallback to wine64 is taken when the 32-bit
-# loader cannot execute (or when forced), and said exactly once; not
-# otherwise.
+# The Wine harness itself: each personality gives its version to a program of the build the roads run; the
+# fallback to wine64 is taken when the 32-bit loader cannot execute (or when forced), and said exactly once.
 top=${ZEL_SOURCE:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$top/tests/harness/wine-env.sh"
 failures=0

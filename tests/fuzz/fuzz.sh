@@ -1,12 +1,6 @@
 #!/usr/bin/env bash
-# ./run fuzz [--merge] [seconds] [name...]: builds the fuzz targets with clang's
-# libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer (installing clang
-# first if needed), runs each (or the named ones) for the given time (default
-# 60 s) on a copy of its seeds and regression inputs, and prints per target the
-# executions per second, the corpus it ended with, and "no finding" or the
-# input that failed (kept in build/fuzz/findings/NAME/; logs in build/fuzz/logs/).
-# --merge adds the inputs that reached new code to tests/fuzz/corpus/NAME.
-# Exit code 1 on a finding, 2 when the targets do not build.
+# ./run fuzz [--merge] [seconds] [name...] (README.md, Fuzzing). Exit code 1 on a
+# finding, 2 when the targets do not build.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${ZEL_FUZZ_BUILD:-$here/../../build/fuzz}

@@ -1,7 +1,6 @@
-// Fuzz target: the split of a setup-script file entry. An accepted entry has
-// four non-empty fields without blanks or commas that fit their buffers, a
-// size within the 32-bit range, and numbers read like atoi; a refused one
-// leaves the record untouched.
+// Fuzz target: the split of a setup-script file entry. An accepted entry has four non-empty fields without
+// blanks or commas that fit their buffers, a size within the 32-bit range, and numbers read like atoi; a
+// refused one leaves the record untouched.
 #include "fuzz_check.h"
 #include "install/fileentry.h"
 

@@ -1,7 +1,6 @@
-// Fuzz target: the copy page's gauge shares. For any width, required space
-// and sizes (negative ones too), the shares are never negative and add up to
-// exactly the inner width; no share but the hand-out's pixels exceeds what
-// its size earns.
+// Fuzz target: the copy page's gauge shares. For any width, required space and sizes (negative ones too), the
+// shares are never negative and add up to exactly the inner width; no share but the hand-out's pixels exceeds
+// what its size earns.
 #include "fuzz_check.h"
 #include "install/gauge.h"
 

@@ -1,6 +1,5 @@
-// Fuzz target: the path page's name rules and the completion of a typed
-// entry, against independent readings of the same rules. Input: a source
-// directory, a NUL byte, the typed entry.
+// Fuzz target: the path page's name rules and the completion of a typed entry, against independent readings
+// of the same rules. Input: a source directory, a NUL byte, the typed entry.
 #include "fuzz_check.h"
 #include "pages/pathname.h"
 

@@ -1,12 +1,9 @@
-// Fuzz target: mkdist's SZDD compressor, checked through an expander of our
-// own written from the format's description (a 14-byte header: magic, mode
-// 'A', the name's last character, the expanded size; then LZSS over a
-// 4096-byte ring filled with blanks and written from 4080, a flag byte per
-// eight items, least significant bit first), which shares no code with
-// mkdist. The input is (1) a file to compress after its first byte, the
-// header's last character: the image must carry the right header, cost at
-// most a flag bit per byte, and give the file back through both expanders;
-// and (2) a hostile image: the two expanders must agree, within bounds.
+// Fuzz target: mkdist's SZDD compressor, checked through our own expander, written from the format's
+// description and sharing no code with mkdist (14-byte header: magic, mode 'A', the name's last character,
+// the expanded size; LZSS over a 4096-byte ring of blanks written from 4080, a flag byte per eight items,
+// low bit first). The input is (1) a file to compress after its first byte, the header's last character:
+// the image has the right header, costs at most a flag bit per byte, gives the file back through both
+// expanders; (2) a hostile image: the two expanders agree, within bounds.
 #include "fuzz_check.h"
 #include "szdd.h"
 
@@ -55,12 +52,14 @@ bool Expand(const std::vector<uint8_t>& image, std::vector<uint8_t>* out) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::vector<uint8_t> input(data, data + size), file(input.begin() + (size ? 1 : 0), input.end()), ours, theirs;
+    std::vector<uint8_t> input(data, data + size), file(input.begin() + (size ? 1 : 0), input.end()), ours,
+        theirs;
     std::vector<uint8_t> image = szdd::Compress(file.data(), file.size(), size ? (char)data[0] : 0);
     FUZZ_CHECK(image.size() >= 14 && image[9] == (size ? data[0] : 0), "header of " + std::to_string(size));
     FUZZ_CHECK(image.size() <= 14 + file.size() + (file.size() + 7) / 8, "image larger than its literals");
     FUZZ_CHECK(Expand(image, &ours) && ours == file, "our expander does not give the file back");
-    FUZZ_CHECK(szdd::Expand(image, &theirs) && theirs == file, "mkdist's expander does not give the file back");
+    FUZZ_CHECK(szdd::Expand(image, &theirs) && theirs == file,
+               "mkdist's expander does not give the file back");
     bool accepted = szdd::Expand(input, &theirs), ok = Expand(input, &ours);
     FUZZ_CHECK(accepted == ok && (!ok || ours == theirs), "the two expanders disagree on a hostile image");
     return 0;

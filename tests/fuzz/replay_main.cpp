@@ -1,8 +1,5 @@
-// Replays inputs through a fuzz target without libFuzzer: the empty input,
-// then every file of the folders named on the command line (names starting
-// with '.' skipped), each in a buffer of exactly its size, so that the
-// sanitizers catch a read past it. Each input's name is printed before it
-// runs, so a report follows the name of the input that caused it.
+// Replays the empty input, then each file of the folders given (sorted), each
+// in a buffer of exactly its size, its name printed before it runs.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

@@ -1,20 +1,10 @@
-# Wine harness, sourced by the run script, ctest's emulator, the roads, the
-# demo and the screenshots. Two kinds of prefix: 64-bit (wine64, where the
-# x86_64 unit test program runs) and 32-bit (WINEARCH=win32, where the shipped
-# i686 SETUP.EXE runs). One template prefix of each kind per test run; each
-# scenario gets its own prefix as an overlay of a template (a copy where
-# overlay mounts are refused). A prefix records its kind in its registry
-# files ("#arch=win32"), and the loader and wineserver always follow it.
-#
-#   wh_probe32               whether 32-bit Wine runs here: WH_HAVE32=1|0, exported;
-#                            says so once when it does not
-#   wh_template [32|64 ...]  make the templates (by default those the run needs), side by side
-#   wh_new_prefix NAME [VER] a prefix of kind WH_ARCH (32 or 64, default 64); VER is win95,
-#                            nt31, nt35, nt351, nt40 ...
-#   wh_wine PREFIX ARGS...   run the matching loader in that prefix
-#   wh_stop PREFIX           end its wineserver, unmount and delete it
-#   wh_remove_root           end, unmount and delete everything under WH_ROOT
-#   wh_prefix_arch PREFIX, wh_pe_arch FILE, wh_template_dir ARCH   32 or 64; a template's folder
+# Wine harness, sourced by the run script, ctest's emulator, the roads, the demo and the screenshots. Two kinds of
+# prefix: 64-bit (wine64, where the x86_64 unit test program runs) and 32-bit (WINEARCH=win32, where the shipped i686
+# SETUP.EXE runs). One template prefix of each kind per test run; each scenario gets its own prefix as an overlay of a
+# template (a copy where overlay mounts are refused). A prefix records its kind in its registry files ("#arch=win32"),
+# and the loader and wineserver always follow it. wh_template makes the templates, wh_new_prefix NAME [VERSION] a
+# prefix of kind WH_ARCH (32|64), wh_wine PREFIX ARGS runs its loader, wh_stop and wh_remove_root end and delete.
+# VERSION: win95, nt31, nt35, nt351, nt40 ...
 
 WH_LOADER64=${WH_LOADER64:-/usr/lib/wine/wine64}
 WH_SERVER64=${WH_SERVER64:-/usr/lib/wine/wineserver}
@@ -42,11 +32,10 @@ wh_pe_arch() {
     case $machine in 014c) echo 32 ;; 8664) echo 64 ;; *) return 1 ;; esac
 }
 
-# A kernel without IA32 emulation refuses the 32-bit loader with "Exec format
-# error": then everything that would run the i686 build falls back to the
-# x86_64 build under wine64, and this says so once per run (the answer is
-# exported). WH_FORCE64=1 takes the fallback on purpose. Any other failure of
-# the loader is no reason to fall back: the template creation reports it.
+# A kernel without IA32 emulation refuses the 32-bit loader with "Exec format error": then everything that would run
+# the i686 build falls back to the x86_64 build under wine64, and this says so once per run (the answer is exported).
+# WH_FORCE64=1 takes the fallback on purpose. Any other failure of the loader is no reason to fall back: the template
+# creation reports it.
 wh_probe32() {
     local fallback="the i686 build is not run; scenarios, demo and screenshots run the x86_64 build under wine64"
     [ -n "${WH_HAVE32:-}" ] && return 0
@@ -102,9 +91,8 @@ wh_template() {
     return $rc
 }
 
-# The Windows version Wine reports, written into the registry files of a
-# prefix whose wineserver does not run yet: HKCU\Software\Wine "Version" for
-# the names Wine knows (win95, nt351, nt40 ...), and for Windows NT 3.1 and 3.5,
+# The Windows version Wine reports, written into the registry files of a prefix whose wineserver does not run yet:
+# HKCU\Software\Wine "Version" for the names Wine knows (win95, nt351, nt40 ...), and for Windows NT 3.1 and 3.5,
 # which it has no name for, HKLM\...\Windows NT\CurrentVersion "CurrentVersion".
 wh_set_version() {
     local prefix=$1 version=$2
