@@ -79,6 +79,7 @@ mkdir -p "$data" "$sessions"
 rm -rf "$samples"
 mkdir -p "$samples"
 started=$SECONDS
+load_at_start=$(cut -d' ' -f1 /proc/loadavg)
 
 # --- the data ------------------------------------------------------------------
 log "making the distributions, the peer installers and the stamp files"
@@ -271,10 +272,12 @@ bp_wine "$(bp_win "$tools/stampbench.exe")" "$ROUNDS" "$(bp_win "$data/stamp16.b
     "$(bp_win "$data/stamp256.bin")" >"$samples/stamp.txt"
 log "history growth: 1, 10, 100 entries"
 bp_wine "$(bp_win "$tools/growth.exe")" "$ROUNDS" 'C:\grow' >"$samples/growth.txt"
-log "peak memory: SETUP.EXE at both sizes, the bare copy, the bare dialog"
+log "peak memory: SETUP.EXE at both sizes, the bare copies, the bare dialog"
 python3 "$here/hostruns.py" memory "$ROUNDS" "$sessions/install.txt" "$(bp_win "$tools/zelbench.exe")" \
     "setup48=$data/d48/DISK1=A:\\SETUP.EXE" "setup6=$data/d6/DISK1=B:\\SETUP.EXE" \
+    "setup6one=$data/d6one=J:\\SETUP.EXE" \
     "bare48=$BP_PREFIX/drive_c=$(bp_win "$tools/barecopy.exe") $(bp_win "$sessions/bare48.lst")" \
+    "all48:bare48=$BP_PREFIX/drive_c=$(bp_win "$tools/barecopyall.exe") $(bp_win "$sessions/bare48.lst")" \
     "baredlg=$BP_PREFIX/drive_c=$(bp_win "$tools/baredlg.exe") -close" >"$samples/memory.txt"
 log "phases of the fixed part, one process a round"
 for ((r = 0; r < ROUNDS; r++)); do
@@ -284,4 +287,5 @@ log "plain cp of the expanded files"
 python3 "$here/hostruns.py" cp "$ROUNDS" "6=$data/d6/files.txt" "48=$data/d48/files.txt" >"$samples/cp.txt"
 
 log "done in $((SECONDS - started)) s"
-python3 "$here/report.py" --mb6 "$mb6" --mb48 "$mb48" --rounds "$ROUNDS" --markdown "$out/table.md" "$samples"
+python3 "$here/report.py" --mb6 "$mb6" --mb48 "$mb48" --rounds "$ROUNDS" --markdown "$out/table.md" \
+    --load "$load_at_start" --load "$(cut -d' ' -f1 /proc/loadavg)" --seconds $((SECONDS - started)) "$samples"

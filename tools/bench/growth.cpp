@@ -6,6 +6,9 @@
 //   remove.N          RemoveInstallation of the oldest of N recorded
 //                     installations (every later entry moves down one number;
 //                     each profile write rewrites the whole history file)
+//   remove.history.N  of that, RemoveHistoryEntry alone
+//   remove.onewrite.N the same change of the history file made with one write
+//                     of [Main] (what batching the moves would be worth)
 //   reconcile.N       ReconcileHistory over N entries whose VANTRX32.EXE is in
 //                     place with the recorded version (reads only)
 //   reconcile.stale.N ReconcileHistory over N entries whose VANTRX32.EXE is
@@ -153,6 +156,41 @@ void Report(const char* name, int n, int round, double ms) {
     fflush(stdout);
 }
 
+// The history entry of the oldest installation taken out the way one
+// section write would do it: [Main] read whole, written back whole with the
+// later entries moved down, the installation's section deleted. What a
+// RemoveHistoryEntry that wrote [Main] once instead of once per moved entry
+// would cost.
+void RemoveOldestEntryInOneWrite(const std::string& directory) {
+    static char section[256 * 1024];
+    DWORD length = GetPrivateProfileSectionA("Main", section, sizeof section, g.historyPath);
+    std::string kept;
+    int count = 0;
+    for (const char* line = section; line < section + length && *line; line += strlen(line) + 1) {
+        const char* equals = strchr(line, '=');
+        if (!equals || _strnicmp(line, "number", 6) != 0)
+            continue;
+        if (_stricmp(equals + 1, directory.c_str()) == 0)
+            continue;
+        kept += "number" + std::to_string(++count) + "=" + (equals + 1) + '\0';
+    }
+    std::string text = "TimesInstalled=" + std::to_string(count) + '\0' + kept + '\0';
+    WritePrivateProfileSectionA("Main", text.c_str(), g.historyPath);
+    WritePrivateProfileStringA(directory.c_str(), NULL, NULL, g.historyPath);
+}
+
+// The history after the oldest of n entries was removed.
+void CheckOldestRemoved(int n, const char* how) {
+    if (GetTimesInstalled() != n - 1)
+        Fail(how, n);
+    if (n > 1) {
+        char first[128];
+        HistoryDirectoryEntry(0, 1, first);
+        if (Directory("gone", 2) != first)
+            Fail(how, n);
+    }
+}
+
 void TimeRemoval(int n, int round) {
     WriteHistory("gone", n);
     MakeRemovedFiles(n);
@@ -162,17 +200,24 @@ void TimeRemoval(int n, int round) {
     double ms = NowMs() - started;
     if (!removed)
         Fail("RemoveInstallation refused", n);
-    if (GetTimesInstalled() != n - 1)
-        Fail("the count of recorded installations did not drop by one", n);
     if (GetFileAttributesA(oldest.c_str()) != INVALID_FILE_ATTRIBUTES)
         Fail("the removed installation's folder is still there", n);
-    if (n > 1) {
-        char first[128];
-        HistoryDirectoryEntry(0, 1, first);
-        if (Directory("gone", 2) != first)
-            Fail("entry 1 is not the second-oldest installation", n);
-    }
+    CheckOldestRemoved(n, "RemoveInstallation left the history wrong");
     Report("remove", n, round, ms);
+
+    // Its history part alone, and the same change in one write.
+    WriteHistory("gone", n);
+    started = NowMs();
+    RemoveHistoryEntry(oldest.c_str());
+    ms = NowMs() - started;
+    CheckOldestRemoved(n, "RemoveHistoryEntry left the history wrong");
+    Report("remove.history", n, round, ms);
+    WriteHistory("gone", n);
+    started = NowMs();
+    RemoveOldestEntryInOneWrite(oldest);
+    ms = NowMs() - started;
+    CheckOldestRemoved(n, "the one-write removal left the history wrong");
+    Report("remove.onewrite", n, round, ms);
 }
 
 void TimeReconcile(int n, int round, bool stale) {

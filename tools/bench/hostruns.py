@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The benchmark runs that need the Linux side of Wine.
 
-    hostruns.py memory ROUNDS SESSION ZELBENCH NAME=CWD=COMMAND...
+    hostruns.py memory ROUNDS SESSION ZELBENCH NAME[:AS]=CWD=COMMAND...
         Peak working set of Windows programs: each started by the 32-bit Wine
         loader as a child of this process, whose rusage at its end holds the
         peak resident size of the process (what Wine reports as the peak
@@ -76,7 +76,8 @@ def memory(rounds, session, zelbench, programs):
     stop = unix_of_c(stop_file(session), os.environ["WINEPREFIX"])
     for round_ in range(rounds):
         for i in range(len(programs)):
-            name, cwd, command = programs[(i + round_) % len(programs)]
+            label, cwd, command = programs[(i + round_) % len(programs)]
+            name = label.partition(":")[2] or label
             known = session_statement(session, "program", name) is not None
             if known and wine([zelbench, "reset", windows_session, name]).returncode != 0:
                 fail("cannot reset " + name)
@@ -99,9 +100,10 @@ def memory(rounds, session, zelbench, programs):
                     fail("%s: the disk prompts were not answered as expected (%s)" % (name, answered))
                 os.remove(stop)
             if code != 0:
-                fail("%s ended with exit code %d" % (name, code))
-            print("sample mem.%s %d %.2f" % (name, round_, mib), flush=True)
-    for name, _, _ in programs:
+                fail("%s ended with exit code %d" % (label, code))
+            print("sample mem.%s %d %.2f" % (label.partition(":")[0], round_, mib), flush=True)
+    for label, _, _ in programs:
+        name = label.partition(":")[2] or label
         if session_statement(session, "program", name) is not None:
             wine([zelbench, "reset", windows_session, name])
 

@@ -7,6 +7,9 @@
 //   load               process creation to the first line of main: loading
 //                      the DLLs the program imports, the C runtime's start
 //   service-query      LoggerServiceRunning (service control manager)
+//   first-window       a window made and destroyed: what the platform sets up
+//                      for the first window of a process, which every program
+//                      with a window pays
 //   dde-instance       a DDE instance made and ended, the first of the process
 //                      (the main window's creation step then makes the second)
 //   main-window        class and window with MainWndProc; its creation step
@@ -19,6 +22,7 @@
 //   setup-script       LoadSetupScript (26 entries; the history reconciliation)
 //   welcome-page       the welcome page made, shown and painted
 //   history-record     RecordInstallation (26 files)
+//   history-record-twowrites  the same file written with two section writes
 //   nt-configuration   ConfigureNtSystem (ZEL_NT.INI, the history entry for it)
 //   logger-service     CreateLoggerService
 //
@@ -42,6 +46,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <string>
 
 namespace {
 
@@ -102,6 +108,40 @@ HWND MakeMainWindow(HINSTANCE instance) {
                            CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, instance, NULL);
 }
 
+std::string WholeFile(const char* path) {
+    std::string text;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, NULL) && got > 0)
+        text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
+// The history file RecordInstallation wrote, made again with one section
+// write for [Main] and one for the installation's section: what writing the
+// record that way would cost ("history-record-twowrites"). The file made so
+// must equal the product's byte for byte; the product's file is then put back.
+bool RecordAgainInTwoWrites() {
+    static char mainSection[64 * 1024], installSection[64 * 1024];
+    std::string recorded = WholeFile(g.historyPath);
+    GetPrivateProfileSectionA("Main", mainSection, sizeof mainSection, g.historyPath);
+    GetPrivateProfileSectionA(g.installDir, installSection, sizeof installSection, g.historyPath);
+    DeleteFileA(g.historyPath);
+    Time("history-record-twowrites", [] {
+        WritePrivateProfileSectionA("Main", mainSection, g.historyPath);
+        WritePrivateProfileSectionA(g.installDir, installSection, g.historyPath);
+    });
+    if (WholeFile(g.historyPath) != recorded) {
+        fprintf(stderr, "phases: the history file written in two writes differs from the product's\n");
+        return false;
+    }
+    return true;
+}
+
 void RemoveWhatThePhasesMade() {
     RemoveLoggerService();
     char path[MAX_PATH];
@@ -129,6 +169,10 @@ int main(int argc, char** argv) {
     snprintf(g.historyPath, sizeof g.historyPath, "%s\\ZELSETUP.INI", g.windowsDir);
 
     Time("service-query", [] { g.loggerWasRunning = LoggerServiceRunning(); });
+    Time("first-window", [instance] {
+        HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, instance, NULL);
+        DestroyWindow(window);
+    });
     Time("dde-instance", [] {
         DWORD instance = 0;
         DdeInitializeA(&instance, NULL, APPCMD_CLIENTONLY | CBF_SKIP_ALLNOTIFICATIONS, 0);
@@ -167,6 +211,8 @@ int main(int argc, char** argv) {
     });
     CreateDirectoryA(g.installDir, NULL);
     Time("history-record", [] { RecordInstallation(); });
+    if (!RecordAgainInTwoWrites())
+        return 1;
     Time("nt-configuration", [] { ConfigureNtSystem(); });
     Time("logger-service", [] { CreateLoggerService(g.installDir); });
     fflush(stdout);

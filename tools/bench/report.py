@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
 """The figures of a bench run, from the samples bench.sh collected.
 
-    report.py --mb6 MB --mb48 MB --rounds N [--markdown FILE] SAMPLES_DIR
+    report.py --mb6 MB --mb48 MB --rounds N [--markdown FILE] [--load L --load L]
+              [--seconds S] SAMPLES_DIR
 
 Reads every "sample NAME ROUND VALUE" line of SAMPLES_DIR/*.txt and prints one
 line per figure: its name, unit, median, min and max over the rounds, the
 ratio to its baseline (the median of the per-round ratios, so that both
 programs of a round meet the same state of the machine), the target and
-whether it is met; then a summary. --markdown also writes the table in
-Markdown for docs/performance.md.
+whether it is met (a target "base +X" holds the median of the per-round
+differences to X); then a summary. --markdown also writes the table in
+Markdown for docs/performance.md. --load (the machine's load average at the
+start and at the end of the run) and --seconds (how long it ran) go into the
+summary: the machine is shared, and a figure means more next to its load.
 
 A derived figure is computed per round before the median is taken: the
 per-MB part of an install is (T48 - T6) / (MB48 - MB6), its fixed part
@@ -50,6 +54,11 @@ class Figure:
         rounds = [r for r in self.values if r in self.baseline and self.baseline[r]]
         return statistics.median(self.values[r] / self.baseline[r] for r in rounds)
 
+    def difference(self):
+        """The median of the per-round differences to the baseline."""
+        rounds = [r for r in self.values if r in self.baseline]
+        return statistics.median(self.values[r] - self.baseline[r] for r in rounds)
+
     def baseline_median(self):
         return statistics.median(self.baseline.values()) if self.baseline else None
 
@@ -58,13 +67,12 @@ class Figure:
         if not self.target:
             return "", None
         kind, bound = self.target
-        median = self.stats()[0]
         if kind == "ratio<=":
             return "ratio <= %g" % bound, self.ratio() <= bound
         if kind == "ratio>=":
             return "ratio >= %g" % bound, self.ratio() >= bound
         if kind == "plus<=":
-            difference = median - self.baseline_median()
+            difference = self.difference()
             return "<= base %+g (%+.1f)" % (bound, difference), difference <= bound
         raise ValueError(kind)
 
@@ -121,6 +129,8 @@ def build_figures(s, mb6, mb48):
                         ("ratio>=", 0.9)))
         f.append(Figure("stamp scan %d MiB: memchr-skipping scan / memchr" % mb, "MiB/s", skip, memchr))
     for series_name, label, counts in (("remove", "RemoveInstallation (oldest)", (1, 10, 100)),
+                                       ("remove.history", "of that RemoveHistoryEntry", (1, 10, 100)),
+                                       ("remove.onewrite", "the same in one write of [Main]", (1, 10, 100)),
                                        ("reconcile", "ReconcileHistory", (1, 10, 100)),
                                        ("reconcile.stale", "ReconcileHistory, all stale", (1, 10, 30))):
         first = s.get("%s.%d" % (series_name, counts[0]))
@@ -131,8 +141,11 @@ def build_figures(s, mb6, mb48):
     f.append(Figure("peak memory 48 MB install: SETUP.EXE / bare dialog", "MiB", s["mem.setup48"], s["mem.baredlg"],
                     ("plus<=", 4)))
     f.append(Figure("peak memory 48 MB install: SETUP.EXE / bare copy", "MiB", s["mem.setup48"], s["mem.bare48"]))
+    f.append(Figure("peak memory 48 MB: bare copy with SETUP.EXE's DLLs / bare dialog", "MiB", s["mem.all48"],
+                    s["mem.baredlg"]))
     f.append(Figure("peak memory: SETUP.EXE 48 MB / 6 MB install", "MiB", s["mem.setup48"], s["mem.setup6"],
                     ("plus<=", 1)))
+    f.append(Figure("peak memory: SETUP.EXE 6 MB, 3 disks / 1 disk", "MiB", s["mem.setup6"], s["mem.setup6one"]))
     return f
 
 
@@ -168,8 +181,8 @@ def print_table(figures):
         print("  ".join(cells).rstrip())
 
 
-PHASES = ["load", "service-query", "dde-instance", "main-window", "show-and-paint", "repaint",
-          "start-up-checks", "setup-script", "welcome-page", "history-record", "nt-configuration",
+PHASES = ["load", "service-query", "first-window", "dde-instance", "main-window", "show-and-paint", "repaint",
+          "start-up-checks", "setup-script", "welcome-page", "history-record", "history-record-twowrites", "nt-configuration",
           "logger-service"]
 
 
@@ -178,10 +191,19 @@ def phase_figures(series):
             if "phase." + name in series]
 
 
-def write_markdown(figures, path, rounds):
+def conditions(args):
+    text = "%d rounds" % args.rounds
+    if args.seconds:
+        text += " in %d s" % args.seconds
+    if args.load:
+        text += ", load average %s" % " to ".join(args.load)
+    return text
+
+
+def write_markdown(figures, path, args):
     with open(path, "w", encoding="utf-8") as out:
-        out.write("Run of %s, %d rounds (median, min, max over the rounds; ratio: the median of the "
-                  "per-round ratios; base: the baseline's median).\n\n" % (datetime.date.today(), rounds))
+        out.write("Run of %s, %s (median, min, max over the rounds; ratio: the median of the per-round "
+                  "ratios; base: the baseline's median).\n\n" % (datetime.date.today(), conditions(args)))
         out.write("| " + " | ".join(h or "status" for h in HEADER) + " |\n")
         out.write("|" + "|".join(["---", "---"] + ["--:"] * 5 + ["---", "---"]) + "|\n")
         for row in rows(figures):
@@ -194,6 +216,8 @@ def main():
     parser.add_argument("--mb48", type=float, required=True)
     parser.add_argument("--rounds", type=int, required=True)
     parser.add_argument("--markdown")
+    parser.add_argument("--load", action="append")
+    parser.add_argument("--seconds", type=int)
     parser.add_argument("samples")
     args = parser.parse_args()
     series = read_samples(args.samples)
@@ -214,11 +238,11 @@ def main():
     verdicts = [(fig.name, fig.verdict()[1]) for fig in figures if fig.verdict()[1] is not None]
     missed = [name for name, met in verdicts if not met]
     print()
-    print("%d figures over %d rounds; targets met: %d of %d%s" %
-          (len(figures), args.rounds, len(verdicts) - len(missed), len(verdicts),
+    print("%d figures, %s; targets met: %d of %d%s" %
+          (len(figures), conditions(args), len(verdicts) - len(missed), len(verdicts),
            "" if not missed else "; not met: " + "; ".join(missed)))
     if args.markdown:
-        write_markdown(figures + phases, args.markdown, args.rounds)
+        write_markdown(figures + phases, args.markdown, args)
 
 
 if __name__ == "__main__":

@@ -28,6 +28,11 @@
 //                                   "Please insert ZEL Vantorix Disk #N" moves
 //                                   them into the drive folder and presses OK
 //   prompts NAME K                  the number of disk prompts a run must answer
+//   interval NAME MS                how often the program's windows are looked
+//                                   at: by default every millisecond while a
+//                                   page or a disk prompt is awaited, else every
+//                                   50 ms (only to catch a message box that
+//                                   would stop the run)
 //   reset NAME tree|file|service|regkey WHAT   undone before every run
 //   expect NAME "C:\file" SIZE      after every run the file must have SIZE bytes
 //                                   (-1: any size)
@@ -71,6 +76,7 @@ struct Program {
     std::string drive;
     std::vector<std::string> disks; // index n: the folder of disk n (0 and 1 unused)
     int prompts = 0;
+    int interval = 0; // ms between looks at the program's windows; 0: the default
     std::vector<Reset> resets;
     std::vector<Expect> expects;
     std::vector<std::string> environment; // VAR=VALUE settings over the inherited ones
@@ -209,6 +215,8 @@ Session ReadSession(const char* path) {
             p->disks[n] = w[3];
         } else if (what == "prompts") {
             NeedProgram(&s, w, 3)->prompts = atoi(w[2].c_str());
+        } else if (what == "interval") {
+            NeedProgram(&s, w, 3)->interval = atoi(w[2].c_str());
         } else if (what == "reset") {
             NeedProgram(&s, w, 4)->resets.push_back({w[2], w[3]});
         } else if (what == "environment") {
@@ -325,9 +333,10 @@ void ResetProgram(const Program& p) {
 
 // --- watching the program's windows ---------------------------------------------
 //
-// The timer looks at the program's top-level windows once a millisecond. It
-// takes no window event hook: the platform calls such a hook while the
-// program waits for it, which would slow down what is measured.
+// The timer looks at the program's top-level windows, every millisecond while
+// it waits for something to show. It takes no window event hook: the
+// platform calls such a hook while the program waits for it, which would
+// slow down what is measured.
 
 struct Watch {
     const Program* program = nullptr;
@@ -487,9 +496,10 @@ double RunOnce(const Program& p, int round) {
     printf("thread %s %d %04lx\n", p.name.c_str(), round, process.dwThreadId);
     if (!p.environment.empty()) // marks where the run's own trace lines begin
         fprintf(stderr, "zelbench: thread %s %d %04lx\n", p.name.c_str(), round, process.dwThreadId);
+    DWORD interval = p.interval > 0 ? (DWORD)p.interval : (p.mode == "page" || p.prompts > 0) ? 1 : 50;
     double finished = 0;
     for (;;) {
-        if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(process.hProcess, interval) == WAIT_OBJECT_0) {
             finished = NowMs();
             break;
         }
