@@ -9,11 +9,20 @@
 //   SOURCE|TARGET      copy: LZOpenFileA(SOURCE, OF_READ), LZOpenFileA(TARGET,
 //                      OF_CREATE), CopyLZFile, LZClose both; all copies between
 //                      one LZStart and LZDone
+//   ?N                 (with -gui) a disk prompt: the setup program's message
+//                      box "Please insert ZEL Vantorix Disk #N", owned by the page
 // With -lzread each file is copied by LZRead into a 64 KB buffer and WriteFile
 // instead of CopyLZFile (which writes in 1000-byte pieces on Wine): what a
 // copy loop of the program's own would be worth.
 //
-// Exit code 0 when every step succeeded, else the number of the failed line.
+// With -gui (barecopygui.exe only) the program first shows what the setup
+// program shows during an unattended run, and nothing more: a full-screen
+// window painted in one colour, an empty dialog of the copy page's size over
+// it, and the disk prompts of the list. It is the floor of an installer with
+// a window: the cost of the platform's windows apart from the copy.
+//
+// Exit code 0 when every step succeeded, else the number of the failed line
+// (1000: no list; 1001: -gui in a build without windows).
 //
 // Built three times: barecopy.exe imports KERNEL32 and LZ32 only;
 // barecopygui.exe (BARE_IMPORTS 1) also USER32 and GDI32, which every
@@ -38,6 +47,58 @@ __attribute__((used)) const void* const kImported[] = {
     (const void*)OpenSCManagerA, (const void*)CoInitialize,     (const void*)strlen,
 #endif
 };
+#endif
+
+#if BARE_IMPORTS >= 1
+HWND page;
+
+LRESULT CALLBACK BareWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_PAINT)
+        return DefWindowProcA(window, message, wParam, lParam);
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    FillRect(dc, &paint.rcPaint, blue);
+    DeleteObject(blue);
+    EndPaint(window, &paint);
+    return 0;
+}
+
+INT_PTR CALLBACK PageProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
+
+// An empty dialog of the copy page's size, caption and frame.
+struct PageTemplate {
+    DLGTEMPLATE head;
+    WORD menu, windowClass, title;
+} pageTemplate = {
+    {WS_POPUP | WS_CAPTION | WS_VISIBLE | DS_MODALFRAME | DS_CENTER, 0, 0, 0, 0, 194, 135}, 0, 0, 0};
+
+HWND ShowWindows() {
+    HINSTANCE instance = GetModuleHandleA(NULL);
+    WNDCLASSA windowClass;
+    memset(&windowClass, 0, sizeof windowClass);
+    windowClass.lpfnWndProc = BareWndProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = "BareInstall";
+    RegisterClassA(&windowClass);
+    HWND main = CreateWindowExA(0, "BareInstall", "Bare install", WS_OVERLAPPED, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, instance, NULL);
+    ShowWindow(main, SW_SHOWMAXIMIZED);
+    UpdateWindow(main);
+    page = CreateDialogIndirectParamA(instance, &pageTemplate.head, main, PageProc, 0);
+    UpdateWindow(page);
+    return main;
+}
+
+// 1 when the user answers the prompt for disk n with OK.
+bool AskForDisk(const char* n) {
+    char text[64];
+    wsprintfA(text, "Please insert ZEL Vantorix Disk #%s", n);
+    MessageBeep(0xFFFF);
+    return MessageBoxA(page, text, "Change Disks", MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+}
 #endif
 
 const DWORD kListSize = 64 * 1024;
@@ -121,6 +182,13 @@ int RunList(char* text, bool lzRead) {
         if (*p == '+') {
             if (!CreateDirectoryA(p + 1, NULL) && GetLastError() != ERROR_ALREADY_EXISTS)
                 return line;
+        } else if (*p == '?') {
+#if BARE_IMPORTS >= 1
+            if (!page || !AskForDisk(p + 1))
+                return line;
+#else
+            return line;
+#endif
         } else if (*p) {
             char* bar = p;
             while (*bar && *bar != '|')
@@ -169,11 +237,29 @@ bool TakeSwitch(char** args, const char* name) {
 
 extern "C" void WINAPI WinMainCRTStartup() {
     char* args = Arguments();
-    bool lzRead = TakeSwitch(&args, "-lzread");
+    bool lzRead = false, gui = false;
+    for (;;) {
+        if (TakeSwitch(&args, "-lzread"))
+            lzRead = true;
+        else if (TakeSwitch(&args, "-gui"))
+            gui = true;
+        else
+            break;
+    }
     if (!ReadList(args))
         ExitProcess(1000);
+#if BARE_IMPORTS >= 1
+    HWND main = gui ? ShowWindows() : NULL;
+#else
+    if (gui)
+        ExitProcess(1001);
+#endif
     LZStart();
     int failed = RunList(list, lzRead);
     LZDone();
+#if BARE_IMPORTS >= 1
+    if (main)
+        DestroyWindow(main);
+#endif
     ExitProcess((UINT)failed);
 }

@@ -21,8 +21,9 @@
 #            at once) at about 6 and 48 MB, the bare LZ32 copy of the same
 #            files, the same with LZRead and 64 KB writes, and the NSIS peer;
 #            at 6 MB also SETUP.EXE from one disk holding all files (no
-#            prompts) and the bare copy importing USER32 and GDI32, or every
-#            DLL that SETUP.EXE imports
+#            prompts), the bare copy importing USER32 and GDI32, or every DLL
+#            that SETUP.EXE imports, and the bare copy showing what SETUP.EXE
+#            shows (a full-screen window, a page, the two disk prompts)
 #   startup  process start to the welcome page painted, against a bare
 #            program's one dialog painted
 #   stamp    ReadVersionStamp against ReadFile + memchr (stampbench.exe)
@@ -180,7 +181,24 @@ bare_list() {
     echo 'C:\Vantrx\VANTRX.386|C:\windows\vantrx.386'
 }
 
+# gui_list MB DRIVE: the same steps read from the drive SETUP.EXE runs from,
+# with a disk prompt before the first file of each further disk.
+gui_list() {
+    local mb=$1 drive=$2 shown=1
+    echo '+C:\Vantrx'
+    while IFS=$'\t' read -r disk diskname target _size _original; do
+        if [ "$disk" -gt "$shown" ]; then
+            echo "?$disk"
+            shown=$disk
+        fi
+        echo "$drive:\\$diskname|C:\\Vantrx\\$target"
+    done <"$data/d$mb/files.txt"
+    echo 'C:\Vantrx\setup.zel|C:\windows\zelunins.exe'
+    echo 'C:\Vantrx\VANTRX.386|C:\windows\vantrx.386'
+}
+
 bare_list 6 "${letters6[@]}" >"$sessions/bare6.lst"
+gui_list 6 B >"$sessions/gui6.lst"
 bare_list 48 "${letters48[@]}" >"$sessions/bare48.lst"
 
 install_programs() {
@@ -222,6 +240,15 @@ variant_programs() {
         done
         expect_files "${kind}6" "$data/d6/files.txt" bare
     done
+    echo "program window6 exit B:\\ $(bp_win "$tools/barecopygui.exe") -gui $(bp_win "$sessions/gui6.lst")"
+    echo "drive window6 \"$(bp_win "$data/d6/DISK1")\""
+    echo "disk window6 2 \"$(bp_win "$data/d6/DISK2")\""
+    echo "disk window6 3 \"$(bp_win "$data/d6/DISK3")\""
+    echo "prompts window6 2"
+    for r in 'tree C:\Vantrx' 'file C:\windows\zelunins.exe' 'file C:\windows\vantrx.386'; do
+        echo "reset window6 $r"
+    done
+    expect_files window6 "$data/d6/files.txt" bare
 }
 
 {

@@ -106,6 +106,10 @@ def build_figures(s, mb6, mb48):
                     ("plus<=", 60)))
     f.append(Figure("fixed part: 2 disk prompts (SETUP.EXE 3 disks - 1 disk)", "ms",
                     per_round(s["setup6"], s["setup6one"], lambda a, b: a - b)))
+    f.append(Figure("fixed part: window, page, 2 prompts (bare copy with - without)", "ms",
+                    per_round(s["window6"], s["bare6"], lambda a, b: a - b)))
+    f.append(Figure("fixed part: SETUP.EXE beyond those (SETUP.EXE - bare copy with them)", "ms",
+                    per_round(s["setup6"], s["window6"], lambda a, b: a - b)))
     f.append(Figure("fixed part: loading USER32, GDI32 (bare copy with - without)", "ms",
                     per_round(s["gui6"], s["bare6"], lambda a, b: a - b)))
     f.append(Figure("fixed part: loading SETUP.EXE's DLLs (bare copy with - without)", "ms",
