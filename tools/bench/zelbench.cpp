@@ -335,9 +335,9 @@ void ResetProgram(const Program& p) {
 //
 // The timer looks at the program's top-level windows every millisecond (for
 // every program, so that each pays the same for being watched; no difference
-// was measurable against looking every 50 ms). It takes no window event hook:
-// the platform calls such a hook while the program waits for it, which would
-// slow down what is measured.
+// was measurable against looking every 50 ms). It does not hook window
+// events: under Wine a page raised no focus event, and a message box's text
+// was not yet set when its creation event came.
 
 struct Watch {
     const Program* program = nullptr;
