@@ -53,8 +53,9 @@ esac
 
 log() { echo "bench: $*" >&2; }
 
-for f in "$build/SETUP.EXE" "$tools/zelbench.exe" "$tools/barecopy.exe" "$tools/barecopygui.exe" "$tools/barecopyall.exe" "$tools/baredlg.exe" \
-    "$tools/stampbench.exe" "$tools/growth.exe" "$tools/phases.exe" "$build/tools/standins/VANTRX32.EXE" "$host/mkdist"; do
+for f in "$build/SETUP.EXE" "$build/tools/standins/VANTRX32.EXE" "$host/mkdist" "$tools/zelbench.exe" \
+    "$tools/barecopy.exe" "$tools/barecopygui.exe" "$tools/barecopyall.exe" "$tools/baredlg.exe" \
+    "$tools/stampbench.exe" "$tools/growth.exe" "$tools/phases.exe"; do
     [ -f "$f" ] || {
         log "missing $f (./run bench builds it)"
         exit 1
