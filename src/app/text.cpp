@@ -1,4 +1,5 @@
 #include "app/text.h"
+#include <string.h>
 
 int CopyText(char* buf, size_t size, const char* src) {
     if (size == 0)
@@ -117,9 +118,21 @@ int NumberFits(const char* text) {
     return value <= 2147483647LL && value >= -2147483648LL;
 }
 
+// Four bytes a step while none of them is c: a byte of x is zero exactly
+// when (x - 0x01010101) & ~x & 0x80808080 has its top bit set, and
+// x = word ^ (c in every byte) is zero where the word holds c.
 long FindByte(const void* data, size_t length, unsigned char c) {
     const unsigned char* bytes = (const unsigned char*)data;
-    for (size_t i = 0; i < length; ++i)
+    const unsigned int spread = 0x01010101u * c;
+    size_t i = 0;
+    for (; i + 4 <= length; i += 4) {
+        unsigned int word;
+        memcpy(&word, bytes + i, sizeof word);
+        word ^= spread;
+        if ((word - 0x01010101u) & ~word & 0x80808080u)
+            break;
+    }
+    for (; i < length; ++i)
         if (bytes[i] == c)
             return (long)i;
     return -1;

@@ -34,12 +34,14 @@ int ScanPatternChunk(const unsigned char* pattern, int patternLength, int* match
                      const unsigned char* chunk, int length) {
     int m = *matched;
     for (int i = 0; i < length; ++i) {
-        // Outside a match only the pattern's first byte matters: a tight
-        // search for it keeps the scan as fast as the reading.
-        while (m == 0 && i < length && chunk[i] != pattern[0])
-            ++i;
-        if (i == length)
-            break;
+        // Outside a match only the pattern's first byte matters: a search
+        // for it a word at a time keeps the scan as fast as the reading.
+        if (m == 0) {
+            long next = FindByte(chunk + i, (size_t)(length - i), pattern[0]);
+            if (next < 0)
+                break;
+            i += (int)next;
+        }
         while (m > 0 && chunk[i] != pattern[m])
             m = FallBack(pattern, m);
         if (chunk[i] == pattern[m])
