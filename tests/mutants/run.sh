@@ -19,6 +19,7 @@ export WH_ROOT=$work/wine
 trap 'wh_remove_root; rm -rf "$work"' EXIT
 
 suite() { # 0 when every test passes
+    rm -f "$work/host.log" "$work/ctest.log"
     ./run build >"$work/build.log" 2>&1 || return 2
     (cd build/host && ctest --stop-on-failure --timeout 120 >"$work/host.log" 2>&1) &&
         (cd build/x86_64 && ctest -j2 --stop-on-failure --timeout 600 >"$work/ctest.log" 2>&1)
@@ -38,7 +39,7 @@ for patch in "${patches[@]}"; do
     case $? in
     0) echo "missed  $name ($((SECONDS - started)) s): $(head -n 1 "$patch" | sed 's/^# //')" && missed=$((missed + 1)) ;;
     2) echo "$name: does not build" && missed=$((missed + 1)) ;;
-    *) echo "caught  $name by $(grep -hE '\*\*\*Failed' "$work/host.log" "$work/ctest.log" 2>/dev/null |
+    *) echo "caught  $name by $(grep -hE '\*\*\*(Failed|Exception|Timeout)' "$work/host.log" "$work/ctest.log" 2>/dev/null |
         sed -E 's/^.*Test +#[0-9]+: ([^ ]+).*$/\1/' | head -n 1) ($((SECONDS - started)) s)" && caught=$((caught + 1)) ;;
     esac
     git apply -R "$patch"
