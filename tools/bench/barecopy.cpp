@@ -31,10 +31,6 @@
 // tell what loading those DLLs costs a run.
 #include <windows.h>
 #include <lzexpand.h>
-#if BARE_IMPORTS >= 2
-#include <objbase.h>
-#include <string.h>
-#endif
 
 namespace {
 
@@ -44,7 +40,7 @@ namespace {
 __attribute__((used)) const void* const kImported[] = {
     (const void*)MessageBoxA,    (const void*)CreateSolidBrush,
 #if BARE_IMPORTS >= 2
-    (const void*)OpenSCManagerA, (const void*)CoInitialize,     (const void*)strlen,
+    (const void*)RegOpenKeyExA,
 #endif
 };
 #endif
