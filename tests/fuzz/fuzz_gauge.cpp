@@ -1,6 +1,5 @@
 // Fuzz target: the copy page's gauge shares. For any width, required space and sizes (negative ones too), the
-// shares are never negative and add up to exactly the inner width; no share but the hand-out's pixels exceeds
-// what its size earns.
+// shares are never negative and add up to exactly the inner width (tables/gauge.cpp has the exact shares).
 #include "fuzz_check.h"
 #include "install/gauge.h"
 
