@@ -24,6 +24,7 @@
 // file is dated an hour back, as one written by an earlier run is: Wine's
 // profile functions parse a file again at every call while it is less than
 // 2.1 s old, and keep it parsed otherwise.
+#include "clock.h"
 #include "app/state.h"
 #include "history/history.h"
 #include "history/removal.h"
@@ -46,15 +47,6 @@ const int kFilesPerInstallation = 26; // a full file table
 const int kStampBlock = 81;
 
 std::string root;
-
-double NowMs() {
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
 
 [[noreturn]] void Fail(const char* what, int n) {
     fprintf(stderr, "growth: %s (N = %d)\n", what, n);

@@ -29,6 +29,7 @@
 // One line per phase: "sample phase.NAME ROUND MS". SOURCEDIR (a Windows path
 // without a trailing backslash) holds the SETUP.INI to read. The service, the
 // history and the files the phases make are removed again at the end.
+#include "clock.h"
 #include "app/app.h"
 #include "app/mainwnd.h"
 #include "app/paint.h"
@@ -52,15 +53,6 @@
 namespace {
 
 int round;
-
-double NowMs() {
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
 
 void Report(const char* phase, double ms) {
     printf("sample phase.%s %d %.3f\n", phase, round, ms);

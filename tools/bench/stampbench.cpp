@@ -11,6 +11,7 @@
 // "sample skipscan.SIZE ...", where SIZE is the file's size in whole MB.
 // Every contender must find the same block at the same place, or the program
 // fails with exit code 1.
+#include "clock.h"
 #include "install/stamp.h"
 
 #include <windows.h>
@@ -25,15 +26,6 @@ const DWORD kChunk = 65000;
 const int kBlock = 81;
 const char kSignature[] = "zElSiG";
 const int kSignatureLength = 6;
-
-double NowMs() {
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
 
 unsigned char chunk[kChunk + kSignatureLength];
 

@@ -41,6 +41,7 @@
 // A run that fails (an unexpected exit code, a missing or wrong file, an
 // unanswered message box, more than 120 s) ends the session with exit code 1
 // and says why on stderr: a benchmark of a run that went wrong is worthless.
+#include "clock.h"
 #include <windows.h>
 
 #include <stdarg.h>
@@ -100,15 +101,6 @@ bool PutDisksBack();
     va_end(args);
     fflush(stdout);
     ExitProcess(1);
-}
-
-double NowMs() {
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
 }
 
 // --- session file -------------------------------------------------------------
