@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # ./run demo: installs the sample distribution of the shipped i686 build
 # (build/i686/dist) the way a user would, under 32-bit Wine with the Windows
-# NT 4.0 personality; where 32-bit Wine cannot run (see wh_probe32 in
-# tests/harness/wine-env.sh) that of the x86_64 build under wine64, and the
-# run says so. ZEL_BUILD names another build folder. A: is mapped
+# NT 4.0 personality (natively or under qemu-i386, see wh_probe32 in
+# tests/harness/wine-env.sh). ZEL_BUILD names another build folder. A: is mapped
 # onto DISK1 through the prefix's dosdevices; the driver starts A:\SETUP.EXE
 # and walks the wizard (welcome -> path -> components -> confirmation ->
 # copy), A: is re-pointed to DISK2 at the disk prompt, and the closing boxes
@@ -27,10 +26,7 @@ if [ "${ZEL_DEMO_XVFB:-}" = 1 ]; then
     rm -f "$shot"
 fi
 . "$top/tests/harness/wine-env.sh"
-if [ -z "${ZEL_BUILD:-}" ]; then
-    wh_probe32
-    if [ "$WH_HAVE32" = 1 ]; then ZEL_BUILD=$top/build/i686; else ZEL_BUILD=$top/build/x86_64; fi
-fi
+ZEL_BUILD=${ZEL_BUILD:-$top/build/i686}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zeldemo.XXXXXX")
 prefix=""

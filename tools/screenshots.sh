@@ -2,8 +2,8 @@
 # ./run screenshots: runs SETUP.EXE through its pages under Xvfb with Wine's
 # X11 driver and saves a PNG of the screen at each page to build/screenshots/.
 # The roads below run through the test runner (tests/blackbox/road.sh), so
-# the shipped i686 build under 32-bit Wine, or where that cannot run the
-# x86_64 build under wine64 (the harness decides and says so).
+# the shipped i686 build under 32-bit Wine (natively or under qemu-i386, as
+# the harness decides and says).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 export ZEL_SOURCE=$top ZEL_SHOTS=$top/build/screenshots WH_ROOT=${WH_ROOT:-/var/tmp/zel-wine/screenshots}

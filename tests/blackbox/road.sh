@@ -8,8 +8,8 @@ ZEL_SOURCE=${ZEL_SOURCE:-$(cd "$here/../.." && pwd)}
 ZEL_BUILD=${ZEL_BUILD:-$ZEL_SOURCE/build/x86_64}
 ZEL_BUILD32=${ZEL_BUILD32:-$(dirname "$ZEL_BUILD")/i686}
 . "$ZEL_SOURCE/tests/harness/wine-env.sh"
-wh_probe32
-if [ "$WH_HAVE32" = 1 ]; then BUILD=$ZEL_BUILD32 ARCH=32; else BUILD=$ZEL_BUILD ARCH=64; fi
+wh_probe32 || exit 1
+BUILD=$ZEL_BUILD32 ARCH=32
 TMP=$(mktemp -d "${TMPDIR:-/tmp}/zelroad.XXXXXX")
 
 # ---- host helpers -------------------------------------------------------------

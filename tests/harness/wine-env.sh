@@ -5,11 +5,15 @@
 # and the loader and wineserver always follow it. wh_template makes the templates, wh_new_prefix NAME [VERSION] a
 # prefix of kind WH_ARCH (32|64), wh_wine PREFIX ARGS runs its loader, wh_stop and wh_remove_root end and delete.
 # VERSION: win95, nt31, nt35, nt351, nt40 ...
-
+#
+# 32-bit Wine runs natively where the kernel runs 32-bit programs, and under qemu-i386 where it does not
+# (wh_probe32 decides once per run, WH_RUN32=native|qemu forces either; wh_enter32 puts a command where that path
+# works).
 WH_LOADER64=${WH_LOADER64:-/usr/lib/wine/wine64}
 WH_SERVER64=${WH_SERVER64:-/usr/lib/wine/wineserver}
 WH_LOADER32=${WH_LOADER32:-/usr/lib/wine/wine}
 WH_SERVER32=${WH_SERVER32:-/usr/lib/wine/wineserver32}
+WH_QEMU=${WH_QEMU:-/usr/bin/qemu-i386}
 WH_ARCH=${WH_ARCH:-64}
 WH_ROOT=${WH_ROOT:-/var/tmp/zel-wine}
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -18,7 +22,11 @@ export WINESERVER=$WH_SERVER64
 
 wh_log() { echo "[wine] $*" >&2; }
 wh_loader() { if [ "$1" = 32 ]; then echo "$WH_LOADER32"; else echo "$WH_LOADER64"; fi; }
-wh_server() { if [ "$1" = 32 ]; then echo "$WH_SERVER32"; else echo "$WH_SERVER64"; fi; }
+# Under qemu the prefix's server is the native 64-bit one, which serves 32-bit clients as well; only the programs
+# themselves need the emulation.
+wh_server() {
+    if [ "$1" = 32 ] && [ "${WH_RUN32:-}" != qemu ]; then echo "$WH_SERVER32"; else echo "$WH_SERVER64"; fi
+}
 wh_template_dir() { if [ "$1" = 32 ]; then echo "$WH_ROOT/template32"; else echo "$WH_ROOT/template"; fi; }
 wh_prefix_arch() { if head -n 5 "$1/system.reg" 2>/dev/null | grep -q '^#arch=win32'; then echo 32; else echo 64; fi; }
 
@@ -32,21 +40,60 @@ wh_pe_arch() {
     case $machine in 014c) echo 32 ;; 8664) echo 64 ;; *) return 1 ;; esac
 }
 
-# A kernel without IA32 emulation refuses the 32-bit loader with "Exec format error": then everything that would run
-# the i686 build falls back to the x86_64 build under wine64, and this says so once per run (the answer is exported).
-# WH_FORCE64=1 takes the fallback on purpose. Any other failure of the loader is no reason to fall back: the template
-# creation reports it.
+# Decided once per run and exported: WH_RUN32 (native or qemu) and WH_KERNEL32 (yes when the kernel itself runs
+# 32-bit programs). The kernel refuses the 32-bit loader with "Exec format error" where it has no IA32 emulation;
+# inside a run that already goes through qemu the loader starts either way, so the answer is inherited, not probed.
 wh_probe32() {
-    local fallback="the i686 build is not run; scenarios, demo and screenshots run the x86_64 build under wine64"
-    [ -n "${WH_HAVE32:-}" ] && return 0
-    export WH_HAVE32=1
-    if [ "${WH_FORCE64:-}" = 1 ]; then
-        WH_HAVE32=0
-        wh_log "32-bit Wine not used (WH_FORCE64=1): $fallback"
-    elif [[ $("$WH_LOADER32" --version 2>&1) == *"Exec format error"* ]]; then
-        WH_HAVE32=0
-        wh_log "32-bit Wine cannot run here ($WH_LOADER32: Exec format error, no 32-bit programs on this kernel): $fallback"
+    [ -n "${WH_KERNEL32:-}" ] && [ -n "${WH_RUN32:-}" ] && return 0
+    if [[ $("$WH_LOADER32" --version 2>&1) == *"Exec format error"* ]]; then WH_KERNEL32=no; else WH_KERNEL32=yes; fi
+    local why="the kernel runs 32-bit programs"
+    [ "$WH_KERNEL32" = yes ] || why="the kernel runs no 32-bit programs"
+    case ${WH_RUN32:-} in
+    native | qemu) why="WH_RUN32=$WH_RUN32" ;;
+    "") if [ "$WH_KERNEL32" = yes ]; then WH_RUN32=native; else WH_RUN32=qemu; fi ;;
+    *) wh_log "WH_RUN32 must be native or qemu, not '$WH_RUN32'" && return 1 ;;
+    esac
+    export WH_RUN32 WH_KERNEL32
+    # The driver's wait limits stretch by this factor: a program's first start under emulation takes seconds.
+    [ "$WH_RUN32" = native ] || export ZEL_SLOWDOWN=${ZEL_SLOWDOWN:-4}
+    if [ "$WH_RUN32" = qemu ]; then
+        wh_log "32-bit Wine runs under $WH_QEMU ($why); the i686 SETUP.EXE is what runs"
+    else
+        wh_log "32-bit Wine runs natively ($why); the i686 SETUP.EXE is what runs"
     fi
+}
+
+# The binfmt entry that hands i386 ELF programs to qemu (magic and mask of a 32-bit x86 executable or shared object).
+WH_BINFMT=':zel-qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'
+
+wh_binfmt_on() { [ "$(head -n 1 /proc/sys/fs/binfmt_misc/zel-qemu-i386 2>/dev/null)" = enabled ]; }
+
+# Runs COMMAND... where the decided path works: as it is on the native path or where the binfmt entry is already on;
+# otherwise in a user namespace of its own with its own binfmt_misc (kernels from 6.7) holding the entry, so that
+# every process below it, wineserver's children included, runs 32-bit ELF through qemu and nothing outside changes.
+# An older kernel shares one binfmt_misc: there the entry is made globally for the command's time and removed after.
+wh_enter32() {
+    wh_probe32 || return 1
+    if [ "$WH_RUN32" = native ] || wh_binfmt_on; then
+        "$@"
+        return
+    fi
+    [ -x "$WH_QEMU" ] || { wh_log "$WH_QEMU is missing (./run deps installs qemu-user)"; return 1; }
+    local register="printf '%s' '$WH_BINFMT$WH_QEMU:F' >/proc/sys/fs/binfmt_misc/register"
+    if unshare --user --map-root-user --mount sh -c 'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc' \
+        2>/dev/null; then
+        unshare --user --map-root-user --mount --fork sh -c \
+            "mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc && $register && exec \"\$@\"" sh "$@"
+        return
+    fi
+    wh_log "no binfmt_misc of a user namespace here: the qemu entry is made globally while the command runs"
+    [ -e /proc/sys/fs/binfmt_misc/register ] ||
+        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || return 1
+    sh -c "$register" || return 1
+    local rc=0
+    "$@" || rc=$?
+    echo -1 >/proc/sys/fs/binfmt_misc/zel-qemu-i386
+    return $rc
 }
 
 wh_make_template() {
@@ -78,11 +125,7 @@ wh_make_template() {
 
 wh_template() {
     local archs=("$@") arch rc=0 pids=()
-    if [ ${#archs[@]} -eq 0 ]; then
-        wh_probe32
-        archs=(64)
-        [ "$WH_HAVE32" = 1 ] && archs+=(32)
-    fi
+    [ ${#archs[@]} -gt 0 ] || archs=(64 32)
     for arch in "${archs[@]}"; do
         wh_make_template "$arch" &
         pids+=($!)

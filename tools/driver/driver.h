@@ -48,6 +48,7 @@ struct Driver {
     FILE* transcript = NULL;
     int line = 0;
     DWORD timeout = 10000;
+    DWORD slowdown = 1; // ZEL_SLOWDOWN: every wait limit times this, for a program run under emulation
     PROCESS_INFORMATION process = {};
     bool started = false;
     bool endLogged = false;
@@ -61,6 +62,11 @@ struct Driver {
     std::vector<HANDLE> fixtures; // processes started by `spawn`, ended with the road
 };
 extern Driver d;
+
+// How long a window that is not hung may take to answer a message.
+inline UINT AnswerTimeout() {
+    return 2000 * d.slowdown;
+}
 
 // One transcript line.
 void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));

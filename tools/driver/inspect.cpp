@@ -10,7 +10,6 @@
 // Wine's message box template: the icon control and the text control ids.
 static const int kBoxIconId = 0x0440;
 static const int kBoxTextId = 0xFFFF;
-static const UINT kAnswerTimeout = 2000;
 
 // Each page and its control ids, sorted, without the 0xFFFF statics.
 static const std::pair<int, std::vector<int>> kSignatures[] = {
@@ -39,7 +38,7 @@ std::string TextOf(HWND window) {
     char buffer[4096] = "";
     DWORD_PTR length = 0;
     if (SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, (LPARAM)buffer, SMTO_ABORTIFHUNG,
-                            kAnswerTimeout, &length))
+                            AnswerTimeout(), &length))
         buffer[length < sizeof buffer ? length : sizeof buffer - 1] = '\0';
     else if (!GetWindowTextA(window, buffer, sizeof buffer))
         buffer[0] = '\0';
@@ -149,7 +148,7 @@ static std::string IconName(HWND iconControl) {
     static DWORD cachedPid, handles[4]; // the program's own handles of the four icons, looked up once
     DWORD_PTR icon = 0;
     if (!iconControl || !IsWindowVisible(iconControl) ||
-        !SendMessageTimeoutA(iconControl, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &icon) ||
+        !SendMessageTimeoutA(iconControl, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, AnswerTimeout(), &icon) ||
         !icon)
         return "none";
     DWORD pid = 0;
@@ -196,7 +195,7 @@ BoxInfo DescribeBox(HWND box) {
 Words ListRows(HWND list) {
     Words rows;
     DWORD_PTR count = 0;
-    if (!SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &count))
+    if (!SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, AnswerTimeout(), &count))
         return rows;
     // Rows are fetched as UTF-16 and converted here: Wine 8 hands a list box's rows across processes to an
     // ANSI LB_GETTEXT unconverted (the first character only arrives).
@@ -204,9 +203,10 @@ Words ListRows(HWND list) {
         WCHAR wide[1024] = {0};
         char row[2048] = ""; // room for any 1023 characters
         DWORD_PTR length = 0;
-        if (SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &length) &&
+        if (SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, AnswerTimeout(), &length) &&
             length < sizeof wide / sizeof wide[0])
-            SendMessageTimeoutW(list, LB_GETTEXT, i, (LPARAM)wide, SMTO_ABORTIFHUNG, kAnswerTimeout, &length);
+            SendMessageTimeoutW(list, LB_GETTEXT, i, (LPARAM)wide, SMTO_ABORTIFHUNG, AnswerTimeout(),
+                                &length);
         WideCharToMultiByte(CP_ACP, 0, wide, -1, row, sizeof row, NULL, NULL);
         rows.push_back(row);
     }

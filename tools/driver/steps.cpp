@@ -102,7 +102,7 @@ static std::string StepTime(const Words& w, HWND) {
     if (!Number(w[1], &ms) || ms < 0)
         return "bad duration " + w[1];
     if (w[0] == "timeout")
-        d.timeout = (DWORD)ms;
+        d.timeout = (DWORD)ms * d.slowdown;
     else
         WaitUntil((DWORD)ms, [](const Windows&) -> std::string { return "sleeping"; });
     return "";
@@ -143,7 +143,7 @@ static std::string StepShows(const Words& w, HWND control) {
         actual = TextOf(control);
     else if (w[0] == "enabled")
         actual = IsWindowEnabled(control) ? "1" : "0";
-    else if (SendMessageTimeoutA(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &checked))
+    else if (SendMessageTimeoutA(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, AnswerTimeout(), &checked))
         actual = std::to_string(checked);
     if (actual == w[2])
         return "";
@@ -165,7 +165,7 @@ static std::string StepSelect(const Words& w, HWND control) {
     if (!Number(w[2], &row) || row < 0)
         return "bad row " + w[2];
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(control, LB_SETCURSEL, (WPARAM)row, 0, SMTO_ABORTIFHUNG, 2000, &result);
+    SendMessageTimeoutA(control, LB_SETCURSEL, (WPARAM)row, 0, SMTO_ABORTIFHUNG, AnswerTimeout(), &result);
     if ((LONG_PTR)result != row)
         return "list " + w[1] + " has no row " + w[2];
     PostMessageA(d.page, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), LBN_SELCHANGE), (LPARAM)control);
@@ -174,8 +174,8 @@ static std::string StepSelect(const Words& w, HWND control) {
 
 static std::string StepType(const Words& w, HWND control) {
     DWORD_PTR result = 0;
-    bool taken =
-        SendMessageTimeoutA(control, WM_SETTEXT, 0, (LPARAM)w[2].c_str(), SMTO_ABORTIFHUNG, 2000, &result);
+    bool taken = SendMessageTimeoutA(control, WM_SETTEXT, 0, (LPARAM)w[2].c_str(), SMTO_ABORTIFHUNG,
+                                     AnswerTimeout(), &result);
     return taken ? "" : "the page did not take the text";
 }
 

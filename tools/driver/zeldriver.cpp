@@ -8,11 +8,11 @@
 //
 // Scenario: one step per line, `#` starts a comment, strings in double quotes with the escapes \n \t \r
 // \\ \" (any other backslash stays as written; words outside quotes are taken as they stand). Any wait
-// for a window lasts `timeout` ms (10000 unless changed). The program's dialogs are told apart by their
-// control ids: pages 100..107, message boxes (Wine's icon 0x0440 and text 0xFFFF). Every page (but the
-// copy page 104 and the wait dialog 107, which may come and go between two looks) and every box the
-// program shows must be claimed by a `page` or `box` step: the scenario fails otherwise at the next
-// claim, `exit`, `kill` or its end.
+// for a window lasts `timeout` ms (10000 unless changed; both times ZEL_SLOWDOWN where that is set). The
+// program's dialogs are told apart by their control ids: pages 100..107, message boxes (Wine's icon 0x0440
+// and text 0xFFFF). Every page (but the copy page 104 and the wait dialog 107, which may come and go between
+// two looks) and every box the program shows must be claimed by a `page` or `box` step: the scenario fails
+// otherwise at the next claim, `exit`, `kill` or its end.
 //
 //   start "C:\x\SETUP.EXE" ["args"]  start the program in its folder (again once it has ended)
 //   timeout MS                  wait limit for the following steps
@@ -206,6 +206,10 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: zeldriver SCENARIO TRANSCRIPT (a file to read, a file to write)\n");
         return 2;
     }
+    const char* slowdown = getenv("ZEL_SLOWDOWN");
+    if (slowdown && atoi(slowdown) > 1)
+        d.slowdown = (DWORD)atoi(slowdown);
+    d.timeout *= d.slowdown;
     int rc = RunScenario(scenario);
     fclose(scenario);
     Scan();
