@@ -7,6 +7,13 @@
 #   tests/mutants/run.sh [PATCH...]       (default: every patch; minutes each)
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
+# Where 32-bit Wine runs under qemu, the whole runner goes into the namespace that path needs (as ./run does).
+if [ -z "${ZEL_WINE_PATH:-}" ]; then
+    . "$top/tests/harness/wine-env.sh"
+    export ZEL_WINE_PATH=1
+    wh_enter32 bash "$0" "$@"
+    exit $?
+fi
 patches=("$@")
 [ $# -gt 0 ] || patches=("$top"/tests/mutants/*.patch)
 work=${ZEL_MUTANT_WORK:-/var/tmp/zel-mutants.$$}
