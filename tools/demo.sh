@@ -232,7 +232,8 @@ PY
         say "Windows NT configuration (none on Windows 95)"
         local left=""
         [ ! -f "$c/Vantrx/ZEL_NT.INI" ] || left="$left ZEL_NT.INI"
-        wh_wine "$prefix" reg query 'HKLM\SYSTEM\CurrentControlSet\Services\ZELSRV' >/dev/null 2>&1 && left="$left ZELSRV"
+        wh_wine "$prefix" reg query 'HKLM\SYSTEM\CurrentControlSet\Services\ZELSRV' >/dev/null 2>&1 &&
+            left="$left ZELSRV"
         if [ -z "$left" ]; then
             echo "   no ZEL_NT.INI, no ZELSRV service"
         else
@@ -295,7 +296,8 @@ report=$?
 say "Summary"
 if [ "$rc" -eq 0 ] && [ "$report" -eq 0 ]; then
     echo "ZEL Vantorix 1.K2 installed in C:\\Vantrx on $system from $disks disks: wizard, disk swap, files,"
-    if [ $nt = 1 ]; then echo "history, registry and service as shown above. Demo passed."; else echo "history and shortcuts as shown above. Demo passed."; fi
+    if [ $nt = 1 ]; then made="registry and service"; else made="shortcuts"; fi
+    echo "history, $made as shown above. Demo passed."
     [ -n "$shot" ] && [ -f "$shot" ] && echo "Screenshot of the disk prompt: $shot"
     exit 0
 fi

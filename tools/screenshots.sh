@@ -125,6 +125,6 @@ done <<'PAGES'
 95-driver-missing Windows 95: no ZEL driver
 95-503-success Windows 95: success
 PAGES
-montage "${sheet[@]}" -tile 2x -geometry +4+4 -font DejaVu-Sans -pointsize 15 -background white +set date:create +set date:modify \
-    -depth 8 -define png:exclude-chunks=date,time "$top/docs/pages.png"
+montage "${sheet[@]}" -tile 2x -geometry +4+4 -font DejaVu-Sans -pointsize 15 -background white \
+    +set date:create +set date:modify -depth 8 -define png:exclude-chunks=date,time "$top/docs/pages.png"
 echo "contact sheet: $top/docs/pages.png"

@@ -89,7 +89,8 @@ if [ -z "${DISPLAY:-}" ]; then
     port=$(sed -n 's/^PORT=//p' "$home/vnc.out")
     [ -n "$port" ] || fail "x11vnc did not start ($home/vnc.log)"
     say "no display here: the program is on a virtual screen ($DISPLAY), VNC at 127.0.0.1:$port (this machine only)"
-    say "from elsewhere: ssh -L $port:127.0.0.1:$port $(id -un)@$(hostname -f 2>/dev/null || hostname), then a VNC viewer on localhost:$port"
+    host="$(id -un)@$(hostname -f 2>/dev/null || hostname)"
+    say "from elsewhere: ssh -L $port:127.0.0.1:$port $host, then a VNC viewer on localhost:$port"
     # No window manager there: Wine places and frames its windows itself.
     managed=N
 fi
@@ -132,9 +133,13 @@ fi
 rc=$?
 say "the program ended (exit code $rc)"
 
-echo "== Program Manager (test server) groups:"
-awk -F'\t' '$1 == "group" { print "   " $2 } $1 == "item" { print "      " $2 ": " $3 " (in " $4 ")" }' \
-    "$c/pm/state" 2>/dev/null | tr -d '\r' | grep . || echo "   none"
-echo "== Start Menu shortcuts:"
-print_shortcuts "$c" || echo "   none"
+# Windows 95 makes Start Menu shortcuts; Windows NT asks Program Manager for a group.
+if [ "$version" = win95 ]; then
+    echo "== Start Menu shortcuts:"
+    print_shortcuts "$c" || echo "   none"
+else
+    echo "== Program Manager (test server) groups:"
+    awk -F'\t' '$1 == "group" { print "   " $2 } $1 == "item" { print "      " $2 ": " $3 " (in " $4 ")" }' \
+        "$c/pm/state" 2>/dev/null | tr -d '\r' | grep . || echo "   none"
+fi
 exit $rc
