@@ -123,13 +123,15 @@ else
 fi
 
 say "running $exe $args"
+# In the background, so that an interrupt is taken at once rather than when the program ends.
 if [ -n "${ZEL_TRY_SCENARIO:-}" ]; then
     { echo "start \"$exe\"${args:+ \"$args\"}" && cat "$ZEL_TRY_SCENARIO"; } >"$home/scenario.txt"
     wh_wine "$prefix" "$ZEL_BUILD/tools/driver/zeldriver.exe" "$(win "$home/scenario.txt")" \
-        "$(win "$home")\\transcript.txt" >/dev/null 2>&1
+        "$(win "$home")\\transcript.txt" >/dev/null 2>&1 &
 else
-    wh_wine "$prefix" "$exe" $args
+    wh_wine "$prefix" "$exe" $args &
 fi
+wait $!
 rc=$?
 say "the program ended (exit code $rc)"
 
