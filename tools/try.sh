@@ -39,6 +39,12 @@ nt40 | win95 | nt351 | nt35 | nt31) version=${1:-nt40} ;;
 *) fail "usage: ./run try [nt40|win95|nt351|nt35|nt31|uninstall|reset]" ;;
 esac
 home=$WH_ROOT/try-$version
+case $version in
+win95) system="Windows 95" ;;
+nt40) system="Windows NT 4.0" ;;
+nt351) system="Windows NT 3.51" ;;
+*) system="Windows NT 3.${version#nt3}" ;;
+esac
 prefix=$home/prefix
 c=$prefix/drive_c
 
@@ -52,12 +58,12 @@ fi
 [ -f "$ZEL_BUILD/dist/DISK1/SETUP.EXE" ] || fail "no sample distribution in $ZEL_BUILD (./run build)"
 WH_ARCH=$(wh_pe_arch "$ZEL_BUILD/SETUP.EXE") || fail "$ZEL_BUILD/SETUP.EXE is not a Windows program"
 if [ ! -f "$prefix/system.reg" ]; then
-    say "making the prefix $prefix (Windows $version)"
+    say "making the prefix $prefix ($system)"
     wh_keep_prefix "$prefix" "$version" || fail "cannot make a Wine prefix"
     echo "$ZEL_BUILD" >"$home/build"
 fi
 echo "$version" >"$WH_ROOT/last"
-say "$WH_ARCH-bit Wine, $ZEL_BUILD/SETUP.EXE, Windows $version, prefix $prefix"
+say "$system: $ZEL_BUILD/SETUP.EXE under $WH_ARCH-bit Wine, in $prefix"
 
 xvfb="" vnc="" progman="" watcher=""
 finish() {
