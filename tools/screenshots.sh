@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # ./run screenshots: runs SETUP.EXE through its pages under Xvfb with Wine's
-# X11 driver and saves a PNG of the screen at each page to build/screenshots/.
+# X11 driver and saves a PNG of the screen at each page to build/screenshots/,
+# then the captioned contact sheet of them all that the README shows,
+# docs/pages.png (committed: run this again when a page changes).
 # The roads below run through the test runner (tests/blackbox/road.sh), so
 # the shipped i686 build under 32-bit Wine, or where that cannot run the
 # x86_64 build under wine64 (the harness decides and says so).
