@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# ./run demo: installs the sample distribution of the shipped i686 build
+# ./run demo [win95]: installs the sample distribution of the shipped i686 build
 # (build/i686/dist) the way a user would, under 32-bit Wine with the Windows
-# NT 4.0 personality (natively or under qemu-i386, see wh_probe32 in
+# NT 4.0 personality (or Windows 95's: Start Menu shortcuts and no Windows NT
+# configuration), natively or under qemu-i386 (see wh_probe32 in
 # tests/harness/wine-env.sh). ZEL_BUILD names another build folder. A: is mapped
 # onto DISK1 through the prefix's dosdevices; the driver starts A:\SETUP.EXE
 # and walks the wizard (welcome -> path -> components -> confirmation ->
-# copy), A: is re-pointed to DISK2 at the disk prompt, and the closing boxes
+# copy; no components page on Windows 95), A: is re-pointed to DISK2 at the disk prompt, and the closing boxes
 # are answered. Then it prints what got installed: files, ZELSETUP.INI,
-# ZEL_NT.INI, registry entries, the service and the Program Manager group.
+# ZEL_NT.INI, registry entries, the service and the Program Manager group
+# (on Windows 95: the shortcuts, and that none of the Windows NT parts is there).
 # Exit 0 when the installation is complete and every file matches its
 # source. DEMO_KEEP=1 keeps the prefix (its path is printed). Where Xvfb
 # and ImageMagick are installed the run draws through Wine's X11 driver on a
@@ -26,6 +28,16 @@ if [ "${ZEL_DEMO_XVFB:-}" = 1 ]; then
     rm -f "$shot"
 fi
 . "$top/tests/harness/wine-env.sh"
+. "$top/tools/shortcuts.sh"
+version=${1:-nt40}
+case $version in
+nt40) system="Windows NT 4.0" nt=1 ;;
+win95) system="Windows 95" nt=0 ;;
+*)
+    echo "usage: ./run demo [win95]" >&2
+    exit 2
+    ;;
+esac
 ZEL_BUILD=${ZEL_BUILD:-$top/build/i686}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zeldemo.XXXXXX")
@@ -60,8 +72,8 @@ fi
 cp -r "$ZEL_BUILD/dist" "$work/dist"
 disks=$(ls -d "$work/dist"/DISK* | wc -l)
 
-say "$WH_ARCH-bit Wine prefix (Windows NT 4.0) for $ZEL_BUILD/SETUP.EXE, A: -> DISK1 of $disks"
-prefix=$(wh_new_prefix demo nt40) || fail "cannot make a Wine prefix"
+say "$WH_ARCH-bit Wine prefix ($system) for $ZEL_BUILD/SETUP.EXE, A: -> DISK1 of $disks"
+prefix=$(wh_new_prefix demo "$version") || fail "cannot make a Wine prefix"
 c=$prefix/drive_c
 ln -sfn "$work/dist/DISK1" "$prefix/dosdevices/a:"
 echo "prefix $prefix"
@@ -76,7 +88,9 @@ fi
 # null display driver, so our test Program Manager stands in when built.
 progman=$ZEL_BUILD/tools/progman/progman.exe
 app=1
-if [ -f "$progman" ]; then
+if [ $nt = 0 ]; then
+    echo "Windows 95: the shortcuts go to the Start Menu, no Program Manager is asked"
+elif [ -f "$progman" ]; then
     mkdir -p "$work/pm"
     wh_wine "$prefix" "$progman" --log "$(win "$work/pm")\\log" --state "$(win "$work/pm")\\state" >/dev/null 2>&1 &
     progman_pid=$!
@@ -106,6 +120,19 @@ fi
 ) &
 swapper=$!
 
+# Windows NT only: the components page, and the restart question at the end.
+# Windows 95 without the ZEL driver (as Wine is) is told how to install it.
+components="" restart=""
+nodriver='box "There is no ZEL driver installed on your system.\n\nYou must install the ZEL driver by choosing\nSystem in the Control Panel." caption "ZEL Vantorix Setup" icon exclamation press ok'
+if [ $nt = 1 ]; then
+    components="page 106
+$([ $app = 1 ] || echo "click 1005")
+check 1005 $app
+check 1006 1
+click 1003"
+    nodriver=""
+    restart='box "To ensure that changes made by Setup have\ntaken effect, Windows NT needs to be\nrestarted.\n\nDo you want to restart Windows NT now?" buttons yesno press no'
+fi
 cat >"$work/demo.scenario" <<EOF
 start "A:\\SETUP.EXE"
 timeout 60000
@@ -115,11 +142,7 @@ page 101
 type 1001 "C:\\\\Vantrx"
 click 1003
 box "The path C:\\\\Vantrx does not exist.\\nWould you like to create it?" caption "Setup" press ok
-page 106
-$([ $app = 1 ] || echo "click 1005")
-check 1005 $app
-check 1006 1
-click 1003
+$components
 page 103
 click 1003
 box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" icon exclamation buttons okcancel press ok
@@ -127,8 +150,9 @@ box "Please insert ZEL Vantorix Disk #2" caption "Change Disks"
 touch "C:\\demo.prompted"
 waitfile "C:\\demo.swapped"
 box "Please insert ZEL Vantorix Disk #2" caption "Change Disks" press ok
+$nodriver
 box "Installation of ZEL Vantorix was successful!" caption "Good News" icon info press ok
-box "To ensure that changes made by Setup have\\ntaken effect, Windows NT needs to be\\nrestarted.\\n\\nDo you want to restart Windows NT now?" buttons yesno press no
+$restart
 exit 0
 EOF
 
@@ -195,6 +219,27 @@ PY
 
     say "Install history C:\\windows\\ZELSETUP.INI"
     tr -d '\r' <"$c/windows/ZELSETUP.INI" 2>/dev/null | sed 's/^/   /'
+    if [ $nt = 0 ]; then
+        say "Start Menu shortcuts"
+        print_shortcuts "$c" || {
+            echo "   none"
+            problems=$((problems + 1))
+        }
+        say "Windows NT configuration (none on Windows 95)"
+        local left=""
+        [ ! -f "$c/Vantrx/ZEL_NT.INI" ] || left="$left ZEL_NT.INI"
+        wh_wine "$prefix" reg query 'HKLM\SYSTEM\CurrentControlSet\Services\ZELSRV' >/dev/null 2>&1 &&
+            left="$left ZELSRV"
+        if [ -z "$left" ]; then
+            echo "   no ZEL_NT.INI, no ZELSRV service"
+        else
+            echo "   LEFT:$left"
+            problems=$((problems + 1))
+        fi
+        say "Registry"
+        reg_show 'HKLM\SOFTWARE\ZEL' /s
+        return "$problems"
+    fi
     say "Logger configuration C:\\Vantrx\\ZEL_NT.INI"
     if [ -f "$c/Vantrx/ZEL_NT.INI" ]; then
         tr -d '\r' <"$c/Vantrx/ZEL_NT.INI" | sed 's/^/   /'
@@ -246,8 +291,9 @@ report=$?
 
 say "Summary"
 if [ "$rc" -eq 0 ] && [ "$report" -eq 0 ]; then
-    echo "ZEL Vantorix 1.K2 installed in C:\\Vantrx from $disks disks: wizard, disk swap, files, history,"
-    echo "registry and service as shown above. Demo passed."
+    echo "ZEL Vantorix 1.K2 installed in C:\\Vantrx on $system from $disks disks: wizard, disk swap, files,"
+    if [ $nt = 1 ]; then made="registry and service"; else made="shortcuts"; fi
+    echo "history, $made as shown above. Demo passed."
     [ -n "$shot" ] && [ -f "$shot" ] && echo "Screenshot of the disk prompt: $shot"
     exit 0
 fi

@@ -13,7 +13,7 @@ lines() {
 }
 
 product=$(($(lines src tools/mkdist tools/host tools/zelserv tools/standins tools/dist) +
-    $(cat run tools/demo.sh tools/screenshots.sh | wc -l)))
+    $(cat run tools/demo.sh tools/screenshots.sh tools/try.sh tools/shortcuts.sh | wc -l)))
 tests=$(skip='^tests/fuzz/(corpus|regress)/' lines tests)
 fixtures=$(lines tools/driver tools/progman tools/shelldde)
 bench=$(lines tools/bench)
@@ -21,7 +21,7 @@ data=$(cat tests/mutants/*.patch tests/imports.allow | wc -l)
 
 row() { printf '%-48s %6d%s\n' "$1" "$2" "${3:-}"; }
 row "product (src, mkdist and its host build, zelserv," "$product"
-echo "  standins, dist, run, demo.sh, screenshots.sh)"
+echo "  standins, dist, run, demo.sh, screenshots.sh, try.sh)"
 row "test code (tests/)" "$tests" \
     "   $(awk -v t="$tests" -v p="$product" 'BEGIN { printf "%.2f", t / p }') of the product (aim: at most 0.33)"
 row "fixtures (tools/driver, progman, shelldde)" "$fixtures" "   (aim: at most 1500)"

@@ -202,3 +202,14 @@ wh_stop() {
     WINEPREFIX=$1 "$(wh_server "$(wh_prefix_arch "$1")")" -w 2>/dev/null || :
     rm -rf "${1%/prefix}"
 }
+
+# A prefix of kind WH_ARCH at a fixed path that outlives the run (./run try): a copy of the template, not an
+# overlay, so that nothing needs to stay mounted; an existing one is kept as it is.
+wh_keep_prefix() {
+    local dir=$1 version=${2:-}
+    [ -f "$dir/system.reg" ] && return 0
+    wh_make_template "$WH_ARCH" || return 1
+    mkdir -p "$dir" && cp -a --reflink=auto "$(wh_template_dir "$WH_ARCH")/." "$dir/" || return 1
+    rm -f "$dir/.ready"
+    [ -z "$version" ] || wh_set_version "$dir" "$version"
+}
