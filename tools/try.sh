@@ -90,7 +90,7 @@ if [ -z "${DISPLAY:-}" ]; then
     x11vnc -display "$DISPLAY" -localhost -listen 127.0.0.1 -noipv6 -autoport 5900 -forever -shared -nopw \
         >"$home/vnc.out" 2>"$home/vnc.log" &
     vnc=$!
-    for _ in $(seq 100); do grep -q '^PORT=' "$home/vnc.out" && break || sleep 0.1; done
+    for _ in $(seq 300); do grep -q '^PORT=' "$home/vnc.out" && break || sleep 0.1; done
     port=$(sed -n 's/^PORT=//p' "$home/vnc.out")
     [ -n "$port" ] || fail "x11vnc did not start ($home/vnc.log)"
     say "no display here: the program is on a virtual screen ($DISPLAY), VNC at 127.0.0.1:$port (this machine only)"
