@@ -155,11 +155,14 @@ static std::string IconName(HWND iconControl) {
     GetWindowThreadProcessId(iconControl, &pid);
     if (pid != cachedPid) {
         HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
-        for (int i = 0; i < 4; ++i)
+        bool all = process != NULL;
+        for (int i = 0; i < 4; ++i) {
             handles[i] = process ? RemoteLoadIcon(process, kIds[i]) : 0;
+            all = all && handles[i];
+        }
         if (process)
             CloseHandle(process);
-        cachedPid = pid;
+        cachedPid = all ? pid : 0; // a lookup that did not finish is made again at the next look
     }
     for (int i = 0; i < 4; ++i) {
         if (handles[i] && handles[i] == (DWORD)icon)

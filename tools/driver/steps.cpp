@@ -245,9 +245,14 @@ static std::string StepBox(const Words& w, HWND) {
             return "no message box";
         return "!the program ended (exit code " + std::to_string(code) + ") without the box " + Quote(w[1]);
     });
+    // A box is read again until it matches or the wait runs out: a program slowed down (by emulation or a
+    // loaded machine) may answer a look at its box only after the box is up.
     int button = 0;
     if (error.empty())
-        error = CheckBox(box, w, &button);
+        error = WaitUntil(d.timeout, [&](const Windows&) -> std::string {
+            std::string mismatch = CheckBox(box, w, &button);
+            return mismatch.empty() || IsWindow(box) ? mismatch : "!" + mismatch;
+        });
     if (error.empty())
         error = Claim(box);
     if (!error.empty() || !button)
