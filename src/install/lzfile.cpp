@@ -1,6 +1,7 @@
 #include "install/lzfile.h"
 
 #include "app/lateapi.h"
+#include "app/state.h"
 #include "app/text.h"
 
 #include <windows.h>
@@ -90,10 +91,19 @@ static int SideName(const char* target, char* side, size_t size) {
 
 // Puts side in place of target: a rename that replaces the target where the
 // system has one (Windows NT), otherwise the old file is deleted first.
+// Windows 95's MoveFileExA is a stub that always fails with
+// ERROR_CALL_NOT_IMPLEMENTED, so there it is not called at all: the result is
+// the same on the real system, and a Windows 95 run under an emulation that
+// does implement it (Wine's) still takes the path the real system takes.
 static int PutInPlace(const char* side, const char* target) {
-    if (LateMoveFileExA(side, target, MOVEFILE_REPLACE_EXISTING))
+    if (g.osKind != kOsWin95 && LateMoveFileExA(side, target, MOVEFILE_REPLACE_EXISTING))
         return 1;
-    return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED && DeleteFileA(target) && MoveFileA(side, target);
+    if (g.osKind != kOsWin95 && GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
+        return 0;
+    // A target that is not there yet (the first installation) counts as deleted.
+    if (!DeleteFileA(target) && GetLastError() != ERROR_FILE_NOT_FOUND)
+        return 0;
+    return MoveFileA(side, target);
 }
 
 long CopyCompressedFile(const char* source, const char* target) {
