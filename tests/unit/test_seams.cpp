@@ -6,6 +6,7 @@
 #include "app/paint.h"
 #include "app/state.h"
 #include "app/text.h"
+#include "history/history.h"
 #include "install/stamp.h"
 #include "resources/resource.h"
 #include <ddeml.h>
@@ -144,4 +145,28 @@ TEST(Seams, BrushesFormatterAndStampBuffer) {
     EXPECT_EQ(asked.size(), 642u);
     stampBufferAlloc = NULL;
     DeleteFileA("stamp.bin");
+}
+
+// A [Main] rewrite that fails while the next profile write succeeds (a disk that is full for one write, a
+// program that holds the file for a moment) cannot be timed from outside: the rewrite fails here by a
+// stand-in.
+static BOOL WINAPI RefuseSection(LPCSTR, LPCSTR, LPCSTR) {
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+TEST(Seams, RemovalKeepsTheSectionThatMainStillNames) {
+    lstrcpyA(g.historyPath, "C:\\seam-history.ini");
+    DeleteFileA(g.historyPath);
+    WritePrivateProfileSectionA("Main", "TimesInstalled=1\0number1=C:\\Kept\0", g.historyPath);
+    WritePrivateProfileSectionA("C:\\Kept", "Version=1.BD\0Filecount=1\0file1=C:\\Kept\\A\0", g.historyPath);
+    void* real = (void*)WritePrivateProfileSectionA;
+    ASSERT_TRUE(Redirect(real, (void*)RefuseSection));
+    RemoveHistoryEntry("C:\\Kept");
+    EXPECT_TRUE(Redirect((void*)RefuseSection, real));
+    char value[32] = "";
+    GetPrivateProfileStringA("Main", "number1", "", value, sizeof value, g.historyPath);
+    EXPECT_STREQ(value, "C:\\Kept");
+    GetPrivateProfileStringA("C:\\Kept", "file1", "", value, sizeof value, g.historyPath);
+    EXPECT_STREQ(value, "C:\\Kept\\A");
+    EXPECT_TRUE(DeleteFileA(g.historyPath));
 }
