@@ -5,6 +5,7 @@
 #include "app/lateapi.h"
 #include "app/paint.h"
 #include "app/state.h"
+#include "app/text.h"
 #include "history/history.h"
 #include "install/copyengine.h"
 #include "ntconfig/ntconfig.h"
@@ -183,17 +184,25 @@ static void MakeShellGroup() {
     PostWizardCommand(kCmdWaitOff);
 }
 
+// The installation recorded before this one (the newest entry): the last
+// earlier entry that is not a hole. 0 when there is none.
+static int PreviousInstallation(char* previous) {
+    for (int k = GetTimesInstalled() - 1; k >= 1; --k) {
+        HistoryDirectoryEntry(0, k, previous);
+        if (!IsNoEntry(previous))
+            return 1;
+    }
+    return 0;
+}
+
 static void ConfigureNt() {
     if (g.osKind == kOsWin95) {
         PostWizardCommand(kCmdFinish);
         return;
     }
-    int count = GetTimesInstalled();
-    if (count > 1) {
-        char previous[128];
-        HistoryDirectoryEntry(0, count - 1, previous);
+    char previous[128];
+    if (PreviousInstallation(previous))
         MoveLoggerFiles(previous);
-    }
     if (!ConfigureNtSystem()) {
         PostWizardCommand(kCmdAbandon);
         return;

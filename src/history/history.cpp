@@ -220,18 +220,22 @@ int RecordInstallation() {
 
 void RemoveHistoryEntry(const char* directory) {
     HistoryList list = {0, NULL};
+    int named = 1; // [Main] still names directory, as far as is known
     if (ReadHistoryList(&list)) {
+        named = 0;
         // A directory that is not recorded leaves the count and the numbering alone.
         for (int k = 0; k < list.count; ++k) {
             if (list.entries[k][0] != '\0' && CompareNoCase(list.entries[k], directory) == 0) {
                 DropSlot(&list, k);
-                WriteHistoryList(&list);
+                named = !WriteHistoryList(&list);
                 break;
             }
         }
     }
     FreeHistoryList(&list);
-    WritePrivateProfileStringA(directory, NULL, NULL, g.historyPath);
+    // A [Main] that could not be rewritten still names the entry: its section stays.
+    if (!named)
+        WritePrivateProfileStringA(directory, NULL, NULL, g.historyPath);
 }
 
 enum { kNoDirectory, kStampRead, kStampBusy, kStampGone };

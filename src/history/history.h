@@ -43,7 +43,8 @@ int InstalledFilePath(int k, char* path, size_t size);
 // Removes the first entry recording directory (letter case ignored); later
 // entries move down and TimesInstalled drops by one. A directory that is not
 // recorded leaves the count and the numbering as they are. The section named
-// directory is deleted in both cases.
+// directory is deleted in both cases, unless [Main] could not be rewritten
+// and so still names it.
 void RemoveHistoryEntry(const char* directory);
 
 // Drops the entries whose directory has no stamped VANTRX32.EXE (their

@@ -18,10 +18,14 @@ const char kGroupName[] = "ZEL Vantorix";
 const char kStartMenuFolder[] = "%s\\Start Menu\\Programs\\ZEL Vantorix";
 const size_t kCommandSize = 1024;
 
+// An installation records at most the files of the table and ZEL_NT.INI; a
+// larger count comes from a damaged or hand-edited history and is held there,
+// as TimesInstalled is, rather than read as a billion entries.
 int RecordedFileCount(const char* directory) {
     char text[10];
     GetPrivateProfileStringA(directory, "Filecount", NO_ENTRY, text, sizeof text, g.historyPath);
-    return LeadingNumber(text);
+    int count = LeadingNumber(text);
+    return count > kMaxFiles + 1 ? kMaxFiles + 1 : count;
 }
 
 // file<k> of the installation's section; 0 when the entry is missing, so that
@@ -44,10 +48,11 @@ int RefusesAccess(DWORD error) {
 
 // A file counts as in use when it could not be deleted: it is read-only, its
 // attributes cannot be read for lack of access, or another program holds it
-// open without letting it go (on Windows NT a handle without delete sharing,
-// a running program among them; on Windows 95, which has no delete sharing,
-// a handle that shares neither reading nor writing). A missing file does not
-// count.
+// open without letting it go (on Windows NT a handle without delete or write
+// sharing, and a running program or loaded library: Windows NT opens those
+// for DELETE, so that they can be renamed, but not for writing, and refuses
+// to delete them; on Windows 95, which has no delete sharing, a handle that
+// shares neither reading nor writing). A missing file does not count.
 // The running logger's own program is open by the logger alone, which the
 // removal stops before it deletes the files: only its attributes count.
 int FileInUse(const char* path, const char* logger) {
@@ -61,8 +66,9 @@ int FileInUse(const char* path, const char* logger) {
     HANDLE file = g.osKind == kOsWin95
                       ? CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL)
-                      : CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+                      : CreateFileA(path, DELETE | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return RefusesAccess(GetLastError());
     CloseHandle(file);
@@ -210,9 +216,10 @@ int RemoveInstallation(const char* directory) {
     // stays would leave a history that no longer tells the truth.
     if (AnyFileInUse(directory, count, logger) || FileInUse(g.historyPath, logger))
         return 0;
-    // A running logger holds its program: it stops before the files go.
-    if (logger[0] != '\0')
-        StopLoggerService();
+    // A running logger holds its program: it stops before the files go. One
+    // that has not stopped in time still holds it, which is a file in use.
+    if (logger[0] != '\0' && !StopLoggerService())
+        return 0;
     DeleteRecordedFiles(directory, count);
     RemoveDirectoryA(directory);
     RemoveHistoryEntry(directory);

@@ -3,5 +3,7 @@
 #pragma once
 
 // 1 when removed, 0 when a recorded file or the history file itself is in use
-// (read-only, or held open by another program): nothing changed then.
+// (read-only, held open by another program, a running program, or the
+// logger's program when the logger has not stopped in time): nothing changed
+// then, but for the logger having been asked to stop.
 int RemoveInstallation(const char* directory);

@@ -11,6 +11,11 @@ enum {
     kLzSourceShort = -3,   // LZERROR_READ: the source gave fewer bytes than it holds (cut short or corrupt)
 };
 
+// 1 when both names lead to one file: the same file index on the same volume
+// (a short and a long name, or two drive letters of one folder, are one
+// file); names compared only when a file cannot tell its identity.
+int IsSameFile(const char* a, const char* b);
+
 // One copy with CopyLZFile, inside an LZStart/LZDone run opened by the caller.
 // Returns the bytes written, or a negative LZERROR_* code; a copy that wrote
 // fewer bytes than the source holds (the expanded size its compressed header

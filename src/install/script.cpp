@@ -35,6 +35,10 @@ static int ReadFileTable(const char* scriptPath, int count) {
         FileListEntry(0, n, entry, "Main", scriptPath);
         if (IsNoEntry(entry))
             break;
+        // An entry that fills the buffer may go on beyond it, cut inside its
+        // size: read as a smaller size, it would pass the free-space check.
+        if (TextLength(entry) >= sizeof entry - 1)
+            return 0;
         FileRecord record;
         if (!SplitFileEntry(entry, &record) || !RecordUsable(&record))
             return 0;

@@ -20,21 +20,6 @@ int FileExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The same directory spelt twice (a trailing backslash, letter case, a
-// relative form): moving files from it into itself would truncate them.
-int SameDirectory(const char* a, const char* b) {
-    char fullA[MAX_PATH], fullB[MAX_PATH];
-    DWORD lengthA = GetFullPathNameA(a, sizeof fullA, fullA, NULL);
-    DWORD lengthB = GetFullPathNameA(b, sizeof fullB, fullB, NULL);
-    if (lengthA == 0 || lengthA >= sizeof fullA || lengthB == 0 || lengthB >= sizeof fullB)
-        return 0;
-    if (lengthA > 3 && fullA[lengthA - 1] == '\\')
-        fullA[lengthA - 1] = '\0';
-    if (lengthB > 3 && fullB[lengthB - 1] == '\\')
-        fullB[lengthB - 1] = '\0';
-    return CompareNoCase(fullA, fullB) == 0;
-}
-
 // The older installation's directory from HKLM\SOFTWARE\ZEL\VANTRX
 // "PathName", whatever its type. Registered only when every key opens and the
 // value reads; a value that fills the whole buffer without its terminator, or
@@ -64,12 +49,14 @@ void CloseKeys(HKEY keys[3]) {
 
 // Moves one engine library from the system directory into the older
 // directory. 0 only when the destination could not be written (reported as a
-// full disk); the source is deleted only after a copy that succeeded.
+// full disk); the source is deleted only after a copy that succeeded. A
+// library that is in that place already (the older directory is the system
+// directory) is neither copied nor deleted.
 int MoveEngineLibrary(const char* name, const char* pathName) {
     char source[MAX_PATH], target[MAX_PATH];
     if (!FormatText(source, sizeof source, "%s\\SYSTEM32\\%s", g.windowsDir, name) || !FileExists(source))
         return 1;
-    if (!FormatText(target, sizeof target, "%s%s", pathName, name))
+    if (!FormatText(target, sizeof target, "%s%s", pathName, name) || IsSameFile(source, target))
         return 1;
     long result = ExpandFile(source, target);
     if (result == kLzWriteFailed) {
@@ -171,8 +158,7 @@ int ConfigureNtSystem() {
 
 void MoveLoggerFiles(const char* directory) {
     char pattern[MAX_PATH];
-    if (!FormatText(pattern, sizeof pattern, "%s\\ZELELOG.*", directory) ||
-        SameDirectory(directory, g.installDir))
+    if (!FormatText(pattern, sizeof pattern, "%s\\ZELELOG.*", directory))
         return;
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(pattern, &entry);
@@ -183,8 +169,11 @@ void MoveLoggerFiles(const char* directory) {
             CompareNoCase(entry.cFileName, "ZELELOG.INI") == 0)
             continue;
         char source[MAX_PATH], target[MAX_PATH];
+        // The older directory may be the install directory itself, under
+        // this name or another: a file already in its place stays as it is.
         if (!FormatText(source, sizeof source, "%s\\%s", directory, entry.cFileName) ||
-            !FormatText(target, sizeof target, "%s\\%s", g.installDir, entry.cFileName))
+            !FormatText(target, sizeof target, "%s\\%s", g.installDir, entry.cFileName) ||
+            IsSameFile(source, target))
             continue;
         if (ExpandFile(source, target) >= 0)
             DeleteFileA(source);

@@ -111,19 +111,26 @@ int LoggerProgramPath(char* path, size_t size) {
     return known;
 }
 
-void StopLoggerService() {
+int StopLoggerService() {
     SC_HANDLE manager = LateOpenSCManagerA(SC_MANAGER_ALL_ACCESS);
     if (!manager)
-        return;
+        return 1;
     SC_HANDLE service = LateOpenServiceA(manager, kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS);
+    int stopped = 1;
     if (service) {
         SERVICE_STATUS status;
         LateControlService(service, SERVICE_CONTROL_STOP, &status);
-        for (DWORD waited = 0; waited < kServiceRetryLimitMs && LateQueryServiceStatus(service, &status) &&
-                               status.dwCurrentState != SERVICE_STOPPED;
-             waited += kServiceRetryPauseMs)
+        DWORD waited = 0;
+        while (LateQueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED) {
+            if (waited >= kServiceRetryLimitMs) {
+                stopped = 0;
+                break;
+            }
             Sleep(kServiceRetryPauseMs);
+            waited += kServiceRetryPauseMs;
+        }
         LateCloseServiceHandle(service);
     }
     LateCloseServiceHandle(manager);
+    return stopped;
 }

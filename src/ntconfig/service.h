@@ -36,5 +36,6 @@ void RemoveLoggerService();
 int LoggerProgramPath(char* path, size_t size);
 
 // Tells ZELSRV to stop and waits until it has (at most kServiceRetryLimitMs),
-// so that its program can be deleted.
-void StopLoggerService();
+// so that its program can be deleted. 0 when it is still running then; 1
+// when it stopped, or there is no such service or no service manager.
+int StopLoggerService();

@@ -6,6 +6,7 @@
 #include "app/paint.h"
 #include "app/state.h"
 #include "app/text.h"
+#include "history/history.h"
 #include "install/stamp.h"
 #include "resources/resource.h"
 #include <ddeml.h>
@@ -144,4 +145,18 @@ TEST(Seams, BrushesFormatterAndStampBuffer) {
     EXPECT_EQ(asked.size(), 642u);
     stampBufferAlloc = NULL;
     DeleteFileA("stamp.bin");
+}
+
+// A [Main] rewrite that fails while the next profile write succeeds (a disk full for one write) cannot be
+// timed from outside a run: the rewrite is refused by the stand-in here, and the entry's section must stay.
+TEST(Seams, RemovalKeepsTheSectionThatMainStillNames) {
+    lstrcpyA(g.historyPath, "C:\\seam-history.ini");
+    WritePrivateProfileSectionA("Main", "TimesInstalled=1\0number1=C:\\Kept\0", g.historyPath);
+    WritePrivateProfileSectionA("C:\\Kept", "Filecount=1\0", g.historyPath);
+    void* real = (void*)WritePrivateProfileSectionA; // read from the slot: before the slot changes
+    ASSERT_TRUE(Redirect(real, (void*)Refuse));
+    RemoveHistoryEntry("C:\\Kept");
+    EXPECT_TRUE(Redirect((void*)Refuse, real));
+    EXPECT_EQ(GetPrivateProfileIntA("C:\\Kept", "Filecount", 0, g.historyPath), 1u);
+    EXPECT_TRUE(DeleteFileA(g.historyPath));
 }
