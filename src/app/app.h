@@ -9,6 +9,10 @@
 // Returns the process exit code.
 int RunSetupProgram(HINSTANCE instance, const char* commandLine);
 
+// Registers the main window class (named by the caption) and creates the
+// main window, not yet shown.
+HWND MakeMainWindow(HINSTANCE instance);
+
 // The OS kind of a platform identifier and version, as DetectOsKind maps them.
 int OsKindFor(DWORD platformId, DWORD major, DWORD minor);
 

@@ -144,7 +144,7 @@ static void TakeSourceDirectory() {
     CopyText(g.sourceDir, sizeof g.sourceDir, modulePath);
 }
 
-static void CreateMainWindow(HINSTANCE instance) {
+HWND MakeMainWindow(HINSTANCE instance) {
     WNDCLASSA windowClass = {};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = MainWndProc;
@@ -154,11 +154,8 @@ static void CreateMainWindow(HINSTANCE instance) {
     windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     windowClass.lpszClassName = g.caption;
     RegisterClassA(&windowClass);
-
-    g.mainWindow = CreateWindowExA(0, g.caption, g.caption, WS_OVERLAPPED, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, instance, NULL);
-    ShowWindow(g.mainWindow, SW_SHOWMAXIMIZED);
-    UpdateWindow(g.mainWindow);
+    return CreateWindowExA(0, g.caption, g.caption, WS_OVERLAPPED, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, instance, NULL);
 }
 
 static void ShowStartupMessage(const char* text) {
@@ -219,7 +216,9 @@ int RunSetupProgram(HINSTANCE instance, const char* commandLine) {
     UINT windowsLength = GetWindowsDirectoryA(g.windowsDir, sizeof g.windowsDir);
     if (windowsLength == 0 || windowsLength >= sizeof g.windowsDir)
         g.windowsDir[0] = '\0';
-    CreateMainWindow(instance);
+    g.mainWindow = MakeMainWindow(instance);
+    ShowWindow(g.mainWindow, SW_SHOWMAXIMIZED);
+    UpdateWindow(g.mainWindow);
     DetectOsKind();
     if (g.osKind == kOsWin95) {
         g.bkColorIndex = COLOR_BTNFACE;

@@ -1,319 +1,159 @@
 #!/usr/bin/env bash
-# The benchmarks (`./run bench`): the shipped i686 SETUP.EXE under 32-bit Wine
-# against the platform's floor and a peer installer. Prints one line per
-# figure (name, median, min, max, ratio, target) and a closing summary; the
-# samples and a Markdown table for docs/performance.md stay in build/bench.
-#
-#   bench.sh              everything, BENCH_ROUNDS rounds (default 9, at least 7)
-#   bench.sh trace        one unattended 6 MB install traced (+timestamp,+relay,
-#                         the calls SETUP.EXE makes) and where its time goes
-#                         (tracecalls.py); the trace stays in build/bench
-#
-# Every ratio compares two programs run interleaved in one session (each
-# round in a different order), in one 32-bit prefix (Windows NT 4.0, null
-# display driver) whose wineserver runs throughout. Needs the i686 build
-# (build/i686: SETUP.EXE, tools/bench/*.exe, tools/standins), the native
-# mkdist (build/host), makensis, python3 and 32-bit Wine; `./run bench`
-# provides them.
-#
-# Sessions (tools/bench/zelbench.cpp runs them):
-#   install  SETUP.EXE unattended (26 files, three disks, the prompts answered
-#            at once) at about 6 and 48 MB, the bare LZ32 copy of the same
-#            files, the same with LZRead and 64 KB writes, and the NSIS peer;
-#            at 6 MB also SETUP.EXE from one disk holding all files (no
-#            prompts), the bare copy importing USER32 and GDI32, or every DLL
-#            that SETUP.EXE imports, and the bare copy showing what SETUP.EXE
-#            shows (a full-screen window, a page, the two disk prompts)
-#   startup  process start to the welcome page painted, against a bare
-#            program's one dialog painted
-#   stamp    ReadVersionStamp against ReadFile + memchr (stampbench.exe)
-#   growth   RemoveInstallation and ReconcileHistory against N (growth.exe)
-#   memory   peak working set (hostruns.py memory), and plain cp (hostruns.py cp)
-#   phases   the fixed part of a run taken apart (phases.exe), untraced
+# The benchmarks (`./run bench`): the shipped i686 SETUP.EXE under 32-bit Wine against the platform's floor
+# and a peer installer. Says which way 32-bit Wine runs (WH_RUN32 of the harness: natively, or under
+# qemu-i386 where the kernel runs no 32-bit programs), then a line per figure and a summary; the samples and
+# a Markdown table for docs/performance.md stay in build/bench. BENCH_ROUNDS: rounds (default 9, at least 7).
+# Every program runs in one 32-bit prefix of the harness (NT 4.0, null display driver, its wineserver and
+# one window kept up throughout, so that the desktop stays as a user's does). Sessions of the timer:
+#   install  SETUP.EXE unattended (26 files, three disks) at about 6 and 47 MB; barecopy.exe (its LZ32 calls
+#            alone; -lzread: LZRead and 64 KB writes); barecopyall.exe (importing SETUP.EXE's DLLs); NSIS
+#            silent (/S) and as a user sees it (its install-files page, closing itself); at 6 MB also
+#            SETUP.EXE from one disk, barecopygui.exe (importing USER32, GDI32) and the same with -gui (a
+#            full-screen window, an empty page, the two disk prompts). Time and peak working set of each run.
+#   startup  start to the welcome page painted: SETUP.EXE (script without [Autorun]) and baredlg.exe
+#   stamp, growth, phases: the product's own operations inside zelbench.exe; cp: plain Linux cp
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
-here=$top/tools/bench
 build=$top/build/i686
-host=$top/build/host
 tools=$build/tools/bench
 out=$top/build/bench
-MODE=${1:-all}
 ROUNDS=${BENCH_ROUNDS:-9}
-case $MODE in
-all | trace) ;;
-*)
-    echo "usage: bench.sh [trace]" >&2
-    exit 2
-    ;;
-esac
-[ "$ROUNDS" -ge 7 ] || {
-    echo "bench: BENCH_ROUNDS must be at least 7" >&2
-    exit 2
-}
-
 log() { echo "bench: $*" >&2; }
+[ "$ROUNDS" -ge 7 ] || { log "BENCH_ROUNDS must be at least 7"; exit 2; }
+command -v makensis >/dev/null || { log "missing makensis (./run bench installs NSIS)"; exit 1; }
 
-for f in "$build/SETUP.EXE" "$build/tools/standins/VANTRX32.EXE" "$host/mkdist" "$tools/zelbench.exe" \
-    "$tools/barecopy.exe" "$tools/barecopygui.exe" "$tools/barecopyall.exe" "$tools/baredlg.exe" \
-    "$tools/stampbench.exe" "$tools/growth.exe" "$tools/phases.exe"; do
-    [ -f "$f" ] || {
-        log "missing $f (./run bench builds it)"
-        exit 1
-    }
-done
-for c in makensis python3 /usr/lib/wine/wine /usr/lib/wine/wineserver32; do
-    command -v "$c" >/dev/null || {
-        log "missing $c (./run bench installs it)"
-        exit 1
-    }
-done
-
-# Everything of this run below one folder of its own, removed at the end.
-BP_ROOT=${BENCH_ROOT:-/var/tmp/zel-wine/bench.$$}
-. "$here/prefix.sh"
-trap 'status=$?; set +e; bp_remove; exit $status' EXIT
-rm -rf "$BP_ROOT"
-mkdir -p "$BP_ROOT" "$out"
-data=$BP_ROOT/data
-sessions=$BP_ROOT/sessions
+# The harness's prefixes, below a folder of this run's own, removed at the end.
+export WH_ROOT=${BENCH_ROOT:-/var/tmp/zel-wine/bench.$$}
+. "$top/tests/harness/wine-env.sh"
+trap 'status=$?; set +e; wh_remove_root; exit $status' EXIT
+wh_probe32
+[ "${WH_HAVE32:-1}" = 1 ] || { log "32-bit Wine does not run here: the shipped SETUP.EXE cannot be timed"; exit 1; }
+path32=${WH_RUN32:-native}
+log "32-bit Wine: $path32 (SETUP.EXE, the bare programs and NSIS alike)"
+data=$WH_ROOT/data
+sessions=$WH_ROOT/sessions
 samples=$out/samples
-mkdir -p "$data" "$sessions"
 rm -rf "$samples"
-mkdir -p "$samples"
+mkdir -p "$data" "$sessions" "$samples"
 started=$SECONDS
 load_at_start=$(cut -d' ' -f1 /proc/loadavg)
 
-# --- the data ------------------------------------------------------------------
-log "making the distributions, the peer installers and the stamp files"
+win() { local p; p=$(readlink -f "$1"); echo "Z:${p//\//\\}"; }
+
+log "making the distributions and the peer installers"
 for mb in 6 48; do
-    python3 "$here/makedata.py" --megabytes "$mb" --out "$data/d$mb" --mkdist "$host/mkdist" \
-        --setup "$build/SETUP.EXE" --standins "$build/tools/standins"
-    bash "$here/mknsis.sh" "$data/d$mb/files.txt" "$data/d$mb/peer.exe"
+    python3 "$top/tools/bench/bench.py" data "$mb" "$data/d$mb" "$top/build/host/mkdist" "$build/SETUP.EXE" \
+        "$build/tools/standins"
+    makensis -V2 "$data/d$mb/peer.nsi" >/dev/null
 done
-python3 - "$data" <<'EOF'
-# Files of random bytes with a version stamp (1.BD) as their last 81 bytes.
-import random, sys
-block = bytearray(81)
-block[0:6] = b"zElSiG"
-block[25:28] = bytes((1, ord("B"), ord("D")))
-for mb in (16, 256):
-    rng = random.Random(mb)
-    with open("%s/stamp%d.bin" % (sys.argv[1], mb), "wb") as out:
-        left = mb * 1024 * 1024 - len(block)
-        while left > 0:
-            n = min(left, 1 << 24)
-            out.write(rng.randbytes(n))
-            left -= n
-        out.write(block)
-EOF
-# The 6 MB distribution on one disk: the same run without disk prompts.
-mkdir -p "$data/d6one"
+# The 6 MB distribution on one disk (no prompts), and its script without [Autorun] for the start-up.
+mkdir -p "$data/d6one" "$data/start"
 cp "$data/d6"/DISK[123]/* "$data/d6one/"
-# The start-up runs: the 6 MB distribution's script without [Autorun].
-mkdir -p "$data/start"
 cp "$build/SETUP.EXE" "$data/start/SETUP.EXE"
 sed '/^\[Autorun\]/,$d' "$data/d6/DISK1/SETUP.INI" >"$data/start/SETUP.INI"
-
-# Installed bytes of each distribution (the file table's sizes).
-megabytes() { awk -F'\t' '{ s += $4 } END { printf "%.3f", s / 1e6 }' "$1"; }
-mb6=$(megabytes "$data/d6/files.txt")
-mb48=$(megabytes "$data/d48/files.txt")
-
-# --- the prefix ----------------------------------------------------------------
-log "making the 32-bit prefix in $BP_PREFIX"
-bp_make || {
-    log "cannot make the prefix (see $BP_ROOT/wineboot.log)"
-    exit 1
-}
-# A: and B: hold the first disks of the two distributions (SETUP.EXE runs
-# from there); D: to I: the three disks of each for the bare copies; J: the
-# 6 MB distribution on one disk; S: the start-up folder.
-bp_drive A: "$data/d48/DISK1"
-bp_drive B: "$data/d6/DISK1"
-letters48=(D E F)
-letters6=(G H I)
-for d in 1 2 3; do
-    bp_drive "${letters48[d - 1]}:" "$data/d48/DISK$d"
-    bp_drive "${letters6[d - 1]}:" "$data/d6/DISK$d"
+# Random bytes ending in the 81-byte stamp block of 1.BD, for the stamp scan.
+for mb in 16 256; do
+    { head -c $((mb * 1048576 - 81)) /dev/urandom; printf 'zElSiG%019d\x01BD%053d' 0 0 | tr 0 '\0'; } >"$data/stamp$mb.bin"
 done
-bp_drive J: "$data/d6one"
-bp_drive S: "$data/start"
-# A window that stays open keeps the desktop up between the runs.
-bp_keep_desktop "$(bp_win "$tools/baredlg.exe")"
+megabytes() { awk -F'\t' '{ s += $4 } END { printf "%.3f", s / 1e6 }' "$data/d$1/files.txt"; }
 
-# --- the sessions --------------------------------------------------------------
-SETUP_RESETS=('tree C:\Vantrx' 'file C:\windows\ZELSETUP.INI' 'file C:\windows\zelunins.exe'
-    'file C:\windows\vantrx.386' 'service ZELSRV')
-PEER_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZelPeer'
+prefix=$(WH_ARCH=32 wh_new_prefix bench nt40) || { log "cannot make the prefix"; exit 1; }
+bwine() { wh_wine "$prefix" "$@" </dev/null; }
+# A: and B: the first disks SETUP.EXE runs from, J: the 6 MB distribution on one disk, S: the start-up folder.
+for d in a:d48/DISK1 b:d6/DISK1 j:d6one s:start; do
+    ln -sfn "$data/${d#*:}" "$prefix/dosdevices/${d%%:*}:"
+done
+bwine "$(win "$tools/baredlg.exe")" >/dev/null 2>&1 &
 
-# expect_files NAME FILES.TXT [setup|bare|peer]: the installed files and their sizes.
-expect_files() {
-    local name=$1 list=$2 kind=$3
-    while IFS=$'\t' read -r _disk _diskname target size _original; do
+# program NAME KIND MODE DIR COMMAND: a program of the session, and what a run must leave (KIND: setup,
+# bare or peer; page: nothing).
+program() {
+    local name=$1 kind=$2 list=$data/d${1//[!0-9]/}/files.txt
+    shift 2
+    echo "program $name $*"
+    [[ $kind == page ]] && return
+    while IFS=$'\t' read -r _disk _name target size _original; do
         # the setup program turns its copy into the uninstaller
-        [ "$kind" = setup ] && [ "$target" = setup.zel ] && continue
-        echo "expect $name \"C:\\Vantrx\\$target\" $size"
+        [[ $kind == setup && $target == setup.zel ]] || echo "expect $name C:\\Vantrx\\$target $size"
     done <"$list"
-    local setup_size
-    setup_size=$(stat -c %s "$build/SETUP.EXE")
     case $kind in
     setup | bare)
-        echo "expect $name \"C:\\windows\\zelunins.exe\" $setup_size"
-        echo "expect $name \"C:\\windows\\vantrx.386\" $(stat -c %s "$build/tools/standins/VANTRX.386")"
-        ;;
-    peer) echo "expect $name \"C:\\Vantrx\\uninst.exe\" -1" ;;
+        echo "expect $name C:\\windows\\zelunins.exe $(stat -c %s "$build/SETUP.EXE")"
+        echo "expect $name C:\\windows\\vantrx.386 $(stat -c %s "$build/tools/standins/VANTRX.386")" ;;&
+    setup) printf 'expect %s %s -1\n' "$name" 'C:\windows\ZELSETUP.INI' "$name" 'C:\Vantrx\ZEL_NT.INI' ;;
+    peer) echo "expect $name C:\\Vantrx\\uninst.exe -1" ;;
     esac
-    if [ "$kind" = setup ]; then
-        echo "expect $name \"C:\\windows\\ZELSETUP.INI\" -1"
-        echo "expect $name \"C:\\Vantrx\\ZEL_NT.INI\" -1"
-    fi
 }
+disks() { echo "disks $1 $(win "$data/d$2/DISK1") $(win "$data/d$2/DISK2") $(win "$data/d$2/DISK3")"; }
 
-# bare_list MB LETTERS...: the bare copy's steps for distribution dMB.
-bare_list() {
-    local mb=$1
-    shift
-    local letters=("$@")
+# copy_list MB [gui]: the bare copy's steps, read from DISKn of the distribution's folder; with gui from
+# the drive's folder, with a disk prompt before each further disk.
+copy_list() {
+    local shown=1 from
     echo '+C:\Vantrx'
-    while IFS=$'\t' read -r disk diskname target _size _original; do
-        echo "${letters[disk - 1]}:\\$diskname|C:\\Vantrx\\$target"
-    done <"$data/d$mb/files.txt"
-    echo 'C:\Vantrx\setup.zel|C:\windows\zelunins.exe'
-    echo 'C:\Vantrx\VANTRX.386|C:\windows\vantrx.386'
-}
-
-# gui_list MB DRIVE: the same steps read from the drive SETUP.EXE runs from,
-# with a disk prompt before the first file of each further disk.
-gui_list() {
-    local mb=$1 drive=$2 shown=1
-    echo '+C:\Vantrx'
-    while IFS=$'\t' read -r disk diskname target _size _original; do
-        if [ "$disk" -gt "$shown" ]; then
-            echo "?$disk"
-            shown=$disk
+    while IFS=$'\t' read -r disk name target _size _original; do
+        from=DISK$disk\\
+        if [ -n "${2:-}" ]; then
+            from=
+            [ "$disk" -gt "$shown" ] && echo "?$disk" && shown=$disk
         fi
-        echo "$drive:\\$diskname|C:\\Vantrx\\$target"
-    done <"$data/d$mb/files.txt"
-    echo 'C:\Vantrx\setup.zel|C:\windows\zelunins.exe'
-    echo 'C:\Vantrx\VANTRX.386|C:\windows\vantrx.386'
+        echo "$from$name|C:\\Vantrx\\$target"
+    done <"$data/d$1/files.txt"
+    printf '%s\n' 'C:\Vantrx\setup.zel|C:\windows\zelunins.exe' 'C:\Vantrx\VANTRX.386|C:\windows\vantrx.386'
 }
-
-bare_list 6 "${letters6[@]}" >"$sessions/bare6.lst"
-gui_list 6 B >"$sessions/gui6.lst"
-bare_list 48 "${letters48[@]}" >"$sessions/bare48.lst"
+copy_list 6 >"$sessions/bare6.lst"
+copy_list 48 >"$sessions/bare48.lst"
+copy_list 6 gui >"$sessions/gui6.lst"
 
 install_programs() {
-    local mb=$1 drive=$2 r
-    local dist=$data/d$mb
-    echo "program setup$mb exit $drive:\\ $drive:\\SETUP.EXE"
-    echo "drive setup$mb \"$(bp_win "$dist/DISK1")\""
-    echo "disk setup$mb 2 \"$(bp_win "$dist/DISK2")\""
-    echo "disk setup$mb 3 \"$(bp_win "$dist/DISK3")\""
-    echo "prompts setup$mb 2"
-    for r in "${SETUP_RESETS[@]}"; do echo "reset setup$mb $r"; done
-    expect_files "setup$mb" "$dist/files.txt" setup
-    local kind
-    for kind in bare lzread; do
-        local switch=""
-        [ $kind = lzread ] && switch="-lzread "
-        echo "program $kind$mb exit C:\\ $(bp_win "$tools/barecopy.exe") $switch$(bp_win "$sessions/bare$mb.lst")"
-        for r in 'tree C:\Vantrx' 'file C:\windows\zelunins.exe' 'file C:\windows\vantrx.386'; do
-            echo "reset $kind$mb $r"
-        done
-        expect_files "$kind$mb" "$dist/files.txt" bare
-    done
-    echo "program nsis$mb exit C:\\ $(bp_win "$dist/peer.exe") /S /D=C:\\Vantrx"
-    echo "reset nsis$mb tree C:\\Vantrx"
-    echo "reset nsis$mb regkey $PEER_KEY"
-    expect_files "nsis$mb" "$dist/files.txt" peer
+    local mb=$1 drive=$2 list here
+    list=$(win "$sessions/bare$mb.lst") here=$(win "$data/d$mb")
+    program "setup$mb" setup exit "$drive:\\" "$drive:\\SETUP.EXE"
+    disks "setup$mb" "$mb"
+    program "bare$mb" bare exit "$here" "$(win "$tools/barecopy.exe") $list"
+    program "lzread$mb" bare exit "$here" "$(win "$tools/barecopy.exe") -lzread $list"
+    program "all$mb" bare exit "$here" "$(win "$tools/barecopyall.exe") $list"
+    program "nsis$mb" peer exit 'C:\' "$(win "$data/d$mb/peer.exe") /S /D=C:\\Vantrx"
+    program "nsisw$mb" peer exit 'C:\' "$(win "$data/d$mb/peer.exe") /D=C:\\Vantrx"
 }
-
-# The variants at 6 MB that take the fixed part apart.
-variant_programs() {
-    local r kind
-    echo "program setup6one exit J:\\ J:\\SETUP.EXE"
-    for r in "${SETUP_RESETS[@]}"; do echo "reset setup6one $r"; done
-    expect_files setup6one "$data/d6/files.txt" setup
-    for kind in gui all; do
-        echo "program ${kind}6 exit C:\\ $(bp_win "$tools/barecopy$kind.exe") $(bp_win "$sessions/bare6.lst")"
-        for r in 'tree C:\Vantrx' 'file C:\windows\zelunins.exe' 'file C:\windows\vantrx.386'; do
-            echo "reset ${kind}6 $r"
-        done
-        expect_files "${kind}6" "$data/d6/files.txt" bare
-    done
-    echo "program window6 exit B:\\ $(bp_win "$tools/barecopygui.exe") -gui $(bp_win "$sessions/gui6.lst")"
-    echo "drive window6 \"$(bp_win "$data/d6/DISK1")\""
-    echo "disk window6 2 \"$(bp_win "$data/d6/DISK2")\""
-    echo "disk window6 3 \"$(bp_win "$data/d6/DISK3")\""
-    echo "prompts window6 2"
-    for r in 'tree C:\Vantrx' 'file C:\windows\zelunins.exe' 'file C:\windows\vantrx.386'; do
-        echo "reset window6 $r"
-    done
-    expect_files window6 "$data/d6/files.txt" bare
-}
-
 {
     echo "rounds $ROUNDS"
-    echo 'stopfile "C:\bench-stop"'
     install_programs 6 B
     install_programs 48 A
-    variant_programs
+    program setup6one setup exit 'J:\' 'J:\SETUP.EXE'
+    program gui6 bare exit "$(win "$data/d6")" "$(win "$tools/barecopygui.exe") $(win "$sessions/bare6.lst")"
+    program window6 bare exit 'B:\' "$(win "$tools/barecopygui.exe") -gui $(win "$sessions/gui6.lst")"
+    disks window6 6
 } >"$sessions/install.txt"
-
 {
     echo "rounds $ROUNDS"
-    echo "program setupstart page S:\\ S:\\SETUP.EXE"
-    echo "pagecontrol setupstart 1003"
-    echo "reset setupstart file C:\\windows\\ZELSETUP.INI"
-    echo "program baredlg page C:\\ $(bp_win "$tools/baredlg.exe")"
-    echo "pagecontrol baredlg 1003"
+    program setupstart page page 'S:\' 'S:\SETUP.EXE'
+    program baredlg page page 'C:\' "$(win "$tools/baredlg.exe")"
 } >"$sessions/startup.txt"
 
-zelbench() { bp_wine "$(bp_win "$tools/zelbench.exe")" "$@"; }
+timer() { bwine "$(win "$tools/zelbench.exe")" "$@"; }
 
-if [ "$MODE" = trace ]; then
-    # The calls made from SETUP.EXE only; the prefix's default list of
-    # modules not to trace would take precedence over the list to trace.
-    bp_wine reg add 'HKCU\Software\Wine\Debug' /v RelayFromInclude /d setup.exe /f >/dev/null 2>&1
-    bp_wine reg delete 'HKCU\Software\Wine\Debug' /v RelayFromExclude /f >/dev/null 2>&1 || true
-    {
-        echo "rounds 1"
-        install_programs 6 B | sed -n '/^program setup6/,/^program bare6/p' | sed '$d'
-        echo "environment setup6 WINEDEBUG=+timestamp,+relay"
-    } >"$sessions/trace.txt"
-    log "tracing an unattended 6 MB install (after one traced warm-up run)"
-    zelbench run "$(bp_win "$sessions/trace.txt")" >"$out/trace-run.txt" 2>"$out/trace.txt"
-    tid=$(tr -d '\r' <"$out/trace-run.txt" | awk '$1 == "thread" && $3 == 0 { print $4 }')
-    python3 "$here/tracecalls.py" --exe "$build/SETUP.EXE" --tid "$tid" --after "thread setup6 0 $tid" \
-        "$out/trace.txt" | tee "$out/trace-summary.txt"
-    log "the traced run took $(tr -d '\r' <"$out/trace-run.txt" | awk '$1 == "sample" { print $4 }') ms; the trace is $out/trace.txt"
-    exit 0
-fi
-
-# --- the runs ------------------------------------------------------------------
-log "install: SETUP.EXE, bare LZ32 copy, LZRead copy and NSIS at $mb6 and $mb48 MB, $ROUNDS rounds"
-zelbench run "$(bp_win "$sessions/install.txt")" >"$samples/install.txt"
+log "install: SETUP.EXE, the bare copies and NSIS at $(megabytes 6) and $(megabytes 48) MB, $ROUNDS rounds"
+timer run "$(win "$sessions/install.txt")" >"$samples/install.txt"
 log "start-up: SETUP.EXE and the bare dialog"
-zelbench run "$(bp_win "$sessions/startup.txt")" >"$samples/startup.txt"
-log "stamp scan: 16 and 256 MB"
-bp_wine "$(bp_win "$tools/stampbench.exe")" "$ROUNDS" "$(bp_win "$data/stamp16.bin")" \
-    "$(bp_win "$data/stamp256.bin")" >"$samples/stamp.txt"
+timer run "$(win "$sessions/startup.txt")" >"$samples/startup.txt"
+log "stamp scan: 16 and 256 MiB"
+timer stamp "$ROUNDS" "$(win "$data/stamp16.bin")" "$(win "$data/stamp256.bin")" >"$samples/stamp.txt"
 log "history growth: 1, 10, 100 entries"
-bp_wine "$(bp_win "$tools/growth.exe")" "$ROUNDS" 'C:\grow' >"$samples/growth.txt"
-log "peak memory: SETUP.EXE at both sizes, the bare copies, the bare dialog"
-python3 "$here/hostruns.py" memory "$ROUNDS" "$sessions/install.txt" "$(bp_win "$tools/zelbench.exe")" \
-    "setup48=$data/d48/DISK1=A:\\SETUP.EXE" "setup6=$data/d6/DISK1=B:\\SETUP.EXE" \
-    "setup6one=$data/d6one=J:\\SETUP.EXE" \
-    "bare48=$BP_PREFIX/drive_c=$(bp_win "$tools/barecopy.exe") $(bp_win "$sessions/bare48.lst")" \
-    "all48:bare48=$BP_PREFIX/drive_c=$(bp_win "$tools/barecopyall.exe") $(bp_win "$sessions/bare48.lst")" \
-    "baredlg=$BP_PREFIX/drive_c=$(bp_win "$tools/baredlg.exe") -close" >"$samples/memory.txt"
+timer growth "$ROUNDS" 'C:\grow' >"$samples/growth.txt"
 log "phases of the fixed part, one process a round"
-for ((r = 0; r < ROUNDS; r++)); do
-    bp_wine "$(bp_win "$tools/phases.exe")" "$r" 'S:'
-done >"$samples/phases.txt"
+for ((r = 0; r < ROUNDS; r++)); do timer phases "$r" 'S:'; done >"$samples/phases.txt"
 log "plain cp of the expanded files"
-python3 "$here/hostruns.py" cp "$ROUNDS" "6=$data/d6/files.txt" "48=$data/d48/files.txt" >"$samples/cp.txt"
-
+for ((r = 0; r < ROUNDS; r++)); do
+    for mb in $( ((r % 2)) && echo 48 6 || echo 6 48); do
+        rm -rf "$data/cp" && mkdir "$data/cp"
+        mapfile -t sources < <(cut -f5 "$data/d$mb/files.txt")
+        t0=$EPOCHREALTIME
+        cp "${sources[@]}" "$data/cp/"
+        t1=$EPOCHREALTIME
+        echo "sample cp.$mb $r $(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", (b - a) * 1000 }')"
+    done
+done >"$samples/cp.txt"
 log "done in $((SECONDS - started)) s"
-python3 "$here/report.py" --mb6 "$mb6" --mb48 "$mb48" --rounds "$ROUNDS" --markdown "$out/table.md" \
-    --load "$load_at_start" --load "$(cut -d' ' -f1 /proc/loadavg)" --seconds $((SECONDS - started)) "$samples"
+python3 "$top/tools/bench/bench.py" report "$samples" "$(megabytes 6)" "$(megabytes 48)" "$ROUNDS" "$path32" \
+    $((SECONDS - started)) "$load_at_start" "$(cut -d' ' -f1 /proc/loadavg)" "$out/table.md"

@@ -1,98 +1,68 @@
-// zelbench.exe: the timer of the benchmarks. Runs Windows programs in the
-// bench prefix the way a user waits for them and prints one sample per run.
-//
-//   zelbench.exe run SESSION        every program of the session once to warm
-//                                   up, then ROUNDS times, interleaved; one
-//                                   line per counted run on stdout:
-//                                   "sample NAME ROUND MILLISECONDS", and the
-//                                   thread id of every run (round -1: the warm-up)
-//   zelbench.exe reset SESSION NAME undo what program NAME leaves behind
-//   zelbench.exe answer SESSION NAME answer NAME's disk prompts in any process
-//                                   until the file "STOPFILE" of the session exists
-//
-// Session file (written by tools/bench/bench.sh), one statement a line, '#'
-// starts a comment, words in double quotes may hold blanks:
-//
-//   rounds N                        rounds of the session (each program once a round)
-//   stopfile "C:\x"                 what `answer` waits for
-//   program NAME exit|page CWD COMMANDLINE
-//       exit: the time from CreateProcess to the end of the process, which must
-//             end with exit code 0;
-//       page: the time from CreateProcess to the first visible dialog of the
-//             process (other than a message box) being painted, no update
-//             region left in it or its controls; that dialog must hold
-//             control PAGECONTROL. The process is then ended.
-//   pagecontrol NAME ID             the control that tells the awaited dialog
-//   drive NAME "Z:\folder"          the folder that the drive the program runs
-//                                   from shows (its first disk)
-//   disk NAME N "Z:\folder"         the files of disk N (2, 3 ...): a prompt
-//                                   "Please insert ZEL Vantorix Disk #N" moves
-//                                   them into the drive folder and presses OK
-//   prompts NAME K                  the number of disk prompts a run must answer
-//   interval NAME MS                how often the program's windows are looked
-//                                   at (default: every millisecond, for every
-//                                   program alike)
-//   reset NAME tree|file|service|regkey WHAT   undone before every run
-//   expect NAME "C:\file" SIZE      after every run the file must have SIZE bytes
-//                                   (-1: any size)
-//   environment NAME VAR=VALUE      sets VAR in the program's environment (for
-//                                   instance WINEDEBUG, to trace its calls)
-//
-// A run that fails (an unexpected exit code, a missing or wrong file, an
-// unanswered message box, more than 120 s) ends the session with exit code 1
-// and says why on stderr: a benchmark of a run that went wrong is worthless.
-#include "clock.h"
-#include <windows.h>
+// zelbench.exe: the benchmarks' timer (tools/bench/bench.sh). Prints "sample NAME ROUND VALUE" lines.
+//   run SESSION          each program of the session once to warm up, then ROUNDS rounds, each in another
+//                        order: "NAME" in ms and "mem.NAME", its peak working set in MiB
+//   stamp ROUNDS FILE... ReadVersionStamp against ReadFile + memchr on files ending in the stamp of 1.BD
+//                        ("stamp.MB", "memchr.MB")
+//   growth ROUNDS DIR    RemoveInstallation and ReconcileHistory against the number of installations
+//   phases ROUND DIR     the product's start-up and post-copy steps ("phase.NAME"), reading DIR\SETUP.INI
+// Session, a statement a line, words between blanks:
+//   rounds N
+//   program NAME exit|page DIR COMMANDLINE   exit: from CreateProcess to the end of the process (exit
+//                        code 0); page: to the welcome page (or the bare dialog, which has its controls)
+//                        up and painted, then the process is ended
+//   disks NAME DRIVE DISK2 ...   the folders of the drive it runs from and of its further disks: a prompt
+//                        "Please insert ZEL Vantorix Disk #N" moves disk N's files into the drive and
+//                        presses OK; each further disk must be asked for once
+//   expect NAME C:\file SIZE    after every run the file has SIZE bytes (-1: any)
+// Before every run the timer undoes what any program leaves. It looks at a program's windows every
+// millisecond with the driver's window reading (tools/driver/inspect.cpp). A run that goes wrong (exit
+// code, files, another message box, over 300 s) ends the timer with exit code 1: its time is worthless.
+#include "../driver/driver.h"
+#include "app/app.h"
+#include "app/mainwnd.h"
+#include "app/paint.h"
+#include "app/state.h"
+#include "history/history.h"
+#include "history/removal.h"
+#include "install/script.h"
+#include "install/stamp.h"
+#include "ntconfig/ntconfig.h"
+#include "ntconfig/service.h"
+#include "pages/pages.h"
+#include "resources/resource.h"
 
+#include <ddeml.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <stdarg.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include <string>
-#include <vector>
+// inspect.cpp names a box's owner from the driver's run state; the timer never asks for it.
+Driver d;
 
 namespace {
 
-const DWORD kRunLimitMs = 120000;
 const char kDiskPrompt[] = "Please insert ZEL Vantorix Disk #";
-// A message box of the platform is a dialog with an icon control of this id
-// (hidden when the box has no icon) and a text control of id 0xFFFF, the id
-// that dialog templates also give any static without one of its own.
-const int kMessageBoxIcon = 0x0440;
-const int kMessageBoxText = 0xFFFF;
-
-struct Reset {
-    std::string kind, what;
-};
-
-struct Expect {
-    std::string path;
-    long long size;
-};
 
 struct Program {
-    std::string name, mode, cwd, command;
-    int pageControl = -1;
-    std::string drive;
-    std::vector<std::string> disks; // index n: the folder of disk n (0 and 1 unused)
-    int prompts = 0;
-    int interval = 0; // ms between looks at the program's windows; 0: the default
-    std::vector<Reset> resets;
-    std::vector<Expect> expects;
-    std::vector<std::string> environment; // VAR=VALUE settings over the inherited ones
+    std::string name, mode, dir, command;
+    Words disks;                // the drive's folder, then disks 2, 3 ...
+    std::vector<Words> expects; // path, size
 };
+std::vector<std::pair<std::string, std::string>> moves; // disk files in a drive: from, to
 
-struct Session {
-    int rounds = 7;
-    std::string stopFile;
-    std::vector<Program> programs;
-};
-
-bool PutDisksBack();
+void PutDisksBack() {
+    for (size_t i = moves.size(); i-- > 0;)
+        MoveFileA(moves[i].second.c_str(), moves[i].first.c_str());
+    moves.clear();
+}
 
 [[noreturn]] void Fail(const char* format, ...) {
-    PutDisksBack(); // a failed session must not leave the disks mixed
+    PutDisksBack();
     va_list args;
     va_start(args, format);
     fputs("zelbench: ", stderr);
@@ -103,488 +73,487 @@ bool PutDisksBack();
     ExitProcess(1);
 }
 
-// --- session file -------------------------------------------------------------
-
-std::vector<std::string> SplitWords(const std::string& line) {
-    std::vector<std::string> words;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r'))
-            ++i;
-        if (i >= line.size())
-            break;
-        std::string word;
-        if (line[i] == '"') {
-            size_t end = line.find('"', i + 1);
-            if (end == std::string::npos)
-                Fail("unclosed quote in: %s", line.c_str());
-            word = line.substr(i + 1, end - i - 1);
-            i = end + 1;
-        } else {
-            while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r')
-                word += line[i++];
-        }
-        words.push_back(word);
-    }
-    return words;
+double NowMs() {
+    static LARGE_INTEGER frequency;
+    LARGE_INTEGER now;
+    if (!frequency.QuadPart)
+        QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
 }
 
-Program* FindProgram(Session* s, const std::string& name) {
-    for (Program& p : s->programs)
-        if (p.name == name)
-            return &p;
-    return nullptr;
+void Sample(const std::string& name, int round, double value) {
+    printf("sample %s %d %.3f\n", name.c_str(), round, value);
+    fflush(stdout);
 }
 
-Program* NeedProgram(Session* s, const std::vector<std::string>& w, size_t count) {
-    if (w.size() != count)
-        Fail("statement \"%s\" needs %u words", w[0].c_str(), (unsigned)count);
-    Program* p = FindProgram(s, w[1]);
-    if (!p)
-        Fail("no program %s", w[1].c_str());
-    return p;
+template <typename Work> void Time(const std::string& name, int round, Work work) {
+    double started = NowMs();
+    work();
+    Sample(name, round, NowMs() - started);
 }
 
-// The rest of the line from word index `from` on, joined by blanks: the
-// command line keeps its own quotes.
-std::string RestOfLine(const std::string& line, int from) {
-    size_t i = 0;
-    for (int word = 0; word < from; ++word) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-            ++i;
-        if (i < line.size() && line[i] == '"')
-            i = line.find('"', i + 1) + 1;
-        else
-            while (i < line.size() && line[i] != ' ' && line[i] != '\t')
-                ++i;
-    }
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-        ++i;
-    std::string rest = line.substr(i);
-    while (!rest.empty() && (rest.back() == '\r' || rest.back() == ' '))
-        rest.pop_back();
-    return rest;
-}
-
-Session ReadSession(const char* path) {
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        Fail("cannot open session %s", path);
-    Session s;
-    char buffer[4096];
-    while (fgets(buffer, sizeof buffer, file)) {
-        std::string line(buffer);
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-            line.pop_back();
-        std::vector<std::string> w = SplitWords(line);
-        if (w.empty() || w[0][0] == '#')
-            continue;
-        const std::string& what = w[0];
-        if (what == "rounds" && w.size() == 2) {
-            s.rounds = atoi(w[1].c_str());
-        } else if (what == "stopfile" && w.size() == 2) {
-            s.stopFile = w[1];
-        } else if (what == "program" && w.size() >= 5) {
-            Program p;
-            p.name = w[1];
-            p.mode = w[2];
-            p.cwd = w[3];
-            p.command = RestOfLine(line, 4);
-            if (p.mode != "exit" && p.mode != "page")
-                Fail("program %s: mode %s is neither exit nor page", p.name.c_str(), p.mode.c_str());
-            s.programs.push_back(p);
-        } else if (what == "pagecontrol") {
-            NeedProgram(&s, w, 3)->pageControl = atoi(w[2].c_str());
-        } else if (what == "drive") {
-            NeedProgram(&s, w, 3)->drive = w[2];
-        } else if (what == "disk") {
-            Program* p = NeedProgram(&s, w, 4);
-            size_t n = (size_t)atoi(w[2].c_str());
-            if (n < 2 || n > 99)
-                Fail("disk number %s out of range", w[2].c_str());
-            if (p->disks.size() <= n)
-                p->disks.resize(n + 1);
-            p->disks[n] = w[3];
-        } else if (what == "prompts") {
-            NeedProgram(&s, w, 3)->prompts = atoi(w[2].c_str());
-        } else if (what == "interval") {
-            NeedProgram(&s, w, 3)->interval = atoi(w[2].c_str());
-        } else if (what == "reset") {
-            NeedProgram(&s, w, 4)->resets.push_back({w[2], w[3]});
-        } else if (what == "environment") {
-            Program* p = NeedProgram(&s, w, 3);
-            if (w[2].find('=') == std::string::npos)
-                Fail("environment %s: VAR=VALUE expected", w[2].c_str());
-            p->environment.push_back(w[2]);
-        } else if (what == "expect") {
-            NeedProgram(&s, w, 4)->expects.push_back({w[2], atoll(w[3].c_str())});
-        } else {
+std::vector<Program> ReadSession(const char* path, int* rounds) {
+    std::ifstream file(path);
+    std::vector<Program> programs;
+    for (std::string line; std::getline(file, line);) {
+        line.erase(line.find_last_not_of('\r') + 1);
+        std::istringstream words(line);
+        Words w;
+        for (std::string word; words >> word;)
+            w.push_back(word);
+        Program* p = NULL;
+        for (Program& known : programs)
+            p = w.size() >= 3 && known.name == w[1] ? &known : p;
+        if (w.size() == 2 && w[0] == "rounds")
+            *rounds = atoi(w[1].c_str());
+        else if (w.size() >= 5 && w[0] == "program") // the command line keeps its own quotes
+            programs.push_back({w[1], w[2], w[3], line.substr(line.find(' ' + w[4]) + 1), {}, {}});
+        else if (p && w[0] == "disks")
+            p->disks.assign(w.begin() + 2, w.end());
+        else if (p && w.size() == 4 && w[0] == "expect")
+            p->expects.push_back({w[2], w[3]});
+        else if (!w.empty())
             Fail("cannot read session line: %s", line.c_str());
-        }
     }
-    fclose(file);
-    if (s.rounds < 1)
-        Fail("rounds must be at least 1");
-    return s;
+    if (programs.empty() || *rounds < 1)
+        Fail("no program or no rounds in %s", path);
+    return programs;
 }
 
-// --- undoing a run --------------------------------------------------------------
-
-void DeleteTree(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-        return;
-    }
+// Calls action for every file of the folder.
+template <typename Action> void ForEachFile(const std::string& folder, Action action) {
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (strcmp(entry.cFileName, ".") != 0 && strcmp(entry.cFileName, "..") != 0)
-                DeleteTree(path + "\\" + entry.cFileName);
-        } while (FindNextFileA(search, &entry));
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry)) {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            action(folder + "\\" + entry.cFileName);
+    }
+    if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
 }
 
-void DeleteService(const std::string& name) {
-    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    if (!manager)
-        return;
-    SC_HANDLE service = OpenServiceA(manager, name.c_str(), DELETE | SERVICE_STOP);
-    if (service) {
-        SERVICE_STATUS status;
-        ControlService(service, SERVICE_CONTROL_STOP, &status);
-        ::DeleteService(service);
-        CloseServiceHandle(service);
-    }
-    CloseServiceHandle(manager);
+void UndoRun() {
+    PutDisksBack();
+    ForEachFile("C:\\Vantrx", [](const std::string& file) { DeleteFileA(file.c_str()); });
+    RemoveDirectoryA("C:\\Vantrx");
+    for (const char* file :
+         {"C:\\windows\\zelunins.exe", "C:\\windows\\vantrx.386", "C:\\windows\\ZELSETUP.INI"})
+        DeleteFileA(file);
+    if (GetFileAttributesA("C:\\Vantrx") != INVALID_FILE_ATTRIBUTES)
+        Fail("cannot delete C:\\Vantrx");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZelPeer");
+    RemoveLoggerService();
 }
-
-// "HKLM\path" or "HKCU\path": the key and its values (one level of subkeys).
-void DeleteRegistryKey(const std::string& spec) {
-    HKEY root = spec.compare(0, 5, "HKLM\\") == 0   ? HKEY_LOCAL_MACHINE
-                : spec.compare(0, 5, "HKCU\\") == 0 ? HKEY_CURRENT_USER
-                                                    : NULL;
-    if (!root)
-        Fail("registry key %s: HKLM\\ or HKCU\\ expected", spec.c_str());
-    std::string path = spec.substr(5);
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-        char sub[256];
-        while (RegEnumKeyA(key, 0, sub, sizeof sub) == ERROR_SUCCESS)
-            if (RegDeleteKeyA(key, sub) != ERROR_SUCCESS)
-                break;
-        RegCloseKey(key);
-    }
-    RegDeleteKeyA(root, path.c_str());
-}
-
-// Files moved into the drive folder by disk prompts, to be put back.
-struct Move {
-    std::string from, to;
-};
-std::vector<Move> moves;
-
-// Every file moved by a disk prompt back to its disk's folder; false when one
-// cannot be moved (it is then named on stderr).
-bool PutDisksBack() {
-    bool ok = true;
-    for (size_t i = moves.size(); i-- > 0;) {
-        if (!MoveFileA(moves[i].to.c_str(), moves[i].from.c_str())) {
-            fprintf(stderr, "zelbench: cannot move %s back to %s (error %lu)\n", moves[i].to.c_str(),
-                    moves[i].from.c_str(), GetLastError());
-            ok = false;
-        }
-    }
-    moves.clear();
-    return ok;
-}
-
-void ResetProgram(const Program& p) {
-    if (!PutDisksBack())
-        Fail("the disks of %s are mixed", p.name.c_str());
-    for (const Reset& r : p.resets) {
-        if (r.kind == "tree" || r.kind == "file")
-            DeleteTree(r.what);
-        else if (r.kind == "service")
-            DeleteService(r.what);
-        else if (r.kind == "regkey")
-            DeleteRegistryKey(r.what);
-        else
-            Fail("unknown reset kind %s", r.kind.c_str());
-        if (r.kind != "service" && r.kind != "regkey" &&
-            GetFileAttributesA(r.what.c_str()) != INVALID_FILE_ATTRIBUTES)
-            Fail("reset of %s: %s is still there", p.name.c_str(), r.what.c_str());
-    }
-}
-
-// --- watching the program's windows ---------------------------------------------
-//
-// The timer looks at the program's top-level windows every millisecond (for
-// every program, so that each pays the same for being watched; no difference
-// was measurable against looking every 50 ms). It does not hook window
-// events: under Wine a page raised no focus event, and a message box's text
-// was not yet set when its creation event came.
 
 struct Watch {
-    const Program* program = nullptr;
-    DWORD threadId = 0; // 0: the windows of every thread
-    int promptsAnswered = 0;
-    HWND page = NULL;     // a visible dialog that is no message box
-    HWND answered = NULL; // the last disk prompt answered
-    std::string unexpected;
-} watch;
+    const Program& program;
+    HANDLE process;
+    DWORD pid;
+    int answered;
+    HWND lastPrompt, page;
+    double peakMib;
+};
 
-// Disk N's files into the drive folder.
-void InsertDisk(int n) {
-    const Program& p = *watch.program;
-    if (n < 2 || (size_t)n >= p.disks.size() || p.disks[n].empty())
-        Fail("%s asked for disk %d, which the session does not name", p.name.c_str(), n);
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((p.disks[n] + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return; // already in the drive
-    do {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+// A disk prompt is answered, any other message box fails the run; the welcome page is noted.
+void LookAtWindows(Watch* w) {
+    const Words& disks = w->program.disks;
+    for (const SeenWindow& seen : ListWindows(w->pid)) {
+        if (seen.kind == kKindPage && seen.page == IDD_WELCOME)
+            w->page = seen.hwnd;
+        if (seen.kind != kKindBox || seen.hwnd == w->lastPrompt)
             continue;
-        Move m = {p.disks[n] + "\\" + entry.cFileName, p.drive + "\\" + entry.cFileName};
-        if (!MoveFileA(m.from.c_str(), m.to.c_str()))
-            Fail("cannot move %s into the drive (error %lu)", m.from.c_str(), GetLastError());
-        moves.push_back(m);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-}
-
-// One top-level window of the program: a message box is answered when it is
-// a disk prompt and reported otherwise; another visible dialog may be the
-// awaited page.
-BOOL CALLBACK LookAtWindow(HWND window, LPARAM) {
-    char className[16] = "";
-    if (!IsWindowVisible(window) || !GetClassNameA(window, className, sizeof className) ||
-        strcmp(className, "#32770") != 0)
-        return TRUE;
-    HWND textControl = GetDlgItem(window, kMessageBoxText);
-    if (!textControl || !GetDlgItem(window, kMessageBoxIcon)) {
-        if (!watch.page)
-            watch.page = window;
-        return TRUE;
-    }
-    if (window == watch.answered)
-        return TRUE;
-    char text[256] = "";
-    GetWindowTextA(textControl, text, sizeof text);
-    if (strncmp(text, kDiskPrompt, strlen(kDiskPrompt)) == 0 && !watch.program->drive.empty()) {
-        watch.answered = window;
-        InsertDisk(atoi(text + strlen(kDiskPrompt)));
-        ++watch.promptsAnswered;
-        PostMessageA(window, WM_COMMAND, IDOK, 0);
-    } else if (watch.unexpected.empty()) {
-        watch.unexpected = text;
-    }
-    return TRUE;
-}
-
-void LookAtWindows() {
-    if (watch.threadId)
-        EnumThreadWindows(watch.threadId, LookAtWindow, 0);
-    else
-        EnumWindows(LookAtWindow, 0);
-}
-
-bool NoUpdatePending(HWND window) {
-    RECT r;
-    return !GetUpdateRect(window, &r, FALSE);
-}
-
-BOOL CALLBACK ChildPainted(HWND child, LPARAM lParam) {
-    if (IsWindowVisible(child) && !NoUpdatePending(child)) {
-        *(bool*)lParam = false;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The awaited page is up: visible, holding the page control, painted.
-bool PageReady(const Program& p) {
-    HWND page = watch.page;
-    if (!page || !IsWindow(page))
-        return false;
-    if (!GetDlgItem(page, p.pageControl)) {
-        char text[256] = "";
-        GetWindowTextA(page, text, sizeof text);
-        Fail("%s showed the dialog \"%s\", not the page with control %d", p.name.c_str(), text,
-             p.pageControl);
-    }
-    // Wait until the page's thread has been back in its message loop, then look
-    // for paint still owed.
-    DWORD_PTR ignored;
-    SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored);
-    bool painted = NoUpdatePending(page);
-    if (painted)
-        EnumChildWindows(page, ChildPainted, (LPARAM)&painted);
-    return painted;
-}
-
-void CheckExpectations(const Program& p) {
-    if (watch.promptsAnswered != p.prompts)
-        Fail("%s: %d disk prompts answered, %d expected", p.name.c_str(), watch.promptsAnswered, p.prompts);
-    for (const Expect& e : p.expects) {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (!GetFileAttributesExA(e.path.c_str(), GetFileExInfoStandard, &data))
-            Fail("%s left no %s", p.name.c_str(), e.path.c_str());
-        long long size = ((long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
-        if (e.size >= 0 && size != e.size)
-            Fail("%s left %s with %lld bytes, %lld expected", p.name.c_str(), e.path.c_str(), size, e.size);
-    }
-}
-
-// The environment block of p: the inherited variables, those that p sets
-// replaced. Empty when p sets none (the child then inherits ours).
-std::vector<char> EnvironmentFor(const Program& p) {
-    std::vector<char> block;
-    if (p.environment.empty())
-        return block;
-    char* inherited = GetEnvironmentStringsA();
-    for (const char* v = inherited; *v; v += strlen(v) + 1) {
-        bool replaced = false;
-        for (const std::string& setting : p.environment) {
-            size_t nameLength = setting.find('=') + 1;
-            if (_strnicmp(v, setting.c_str(), nameLength) == 0)
-                replaced = true;
+        std::string text = BoxText(seen.hwnd);
+        size_t n = (size_t)atoi(text.c_str() + strlen(kDiskPrompt));
+        if (text.compare(0, strlen(kDiskPrompt), kDiskPrompt) != 0 || n < 2 || n > disks.size()) {
+            TerminateProcess(w->process, 1);
+            Fail("%s showed the message: %s", w->program.name.c_str(), text.c_str());
         }
-        if (!replaced)
-            block.insert(block.end(), v, v + strlen(v) + 1);
+        ForEachFile(disks[n - 1], [&disks](const std::string& file) {
+            moves.push_back({file, disks[0] + file.substr(file.rfind('\\'))});
+            if (!MoveFileA(file.c_str(), moves.back().second.c_str()))
+                Fail("cannot move %s into the drive", file.c_str());
+        });
+        w->lastPrompt = seen.hwnd;
+        ++w->answered;
+        PostMessageA(seen.hwnd, WM_COMMAND, IDOK, 0);
     }
-    FreeEnvironmentStringsA(inherited);
-    for (const std::string& setting : p.environment)
-        block.insert(block.end(), setting.c_str(), setting.c_str() + setting.size() + 1);
-    block.push_back('\0');
-    return block;
 }
 
-// One run of p; returns the milliseconds the user waited. The id of the
-// program's first thread is printed ("thread NAME ROUND ID", hex), by which a
-// trace of the run is found.
-double RunOnce(const Program& p, int round) {
-    ResetProgram(p);
-    watch = Watch();
-    watch.program = &p;
-    STARTUPINFOA startup;
-    memset(&startup, 0, sizeof startup);
+BOOL CALLBACK ChildOwesPaint(HWND child, LPARAM owes) {
+    RECT r;
+    if (IsWindowVisible(child) && GetUpdateRect(child, &r, FALSE))
+        *(bool*)owes = true;
+    return TRUE;
+}
+
+// The page has been painted: its thread has been back in its message loop, and no paint is owed in it
+// or its controls.
+bool PagePainted(HWND page) {
+    DWORD_PTR ignored;
+    RECT r;
+    if (!page || !SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored))
+        return false;
+    bool owes = GetUpdateRect(page, &r, FALSE) != 0;
+    EnumChildWindows(page, ChildOwesPaint, (LPARAM)&owes);
+    return !owes;
+}
+
+void CheckRun(const Watch& w) {
+    const Program& p = w.program;
+    if (w.answered != (int)std::max<size_t>(p.disks.size(), 1) - 1)
+        Fail("%s: %d disk prompts answered, %u expected", p.name.c_str(), w.answered,
+             (unsigned)p.disks.size() - 1);
+    for (const Words& e : p.expects) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExA(e[0].c_str(), GetFileExInfoStandard, &data))
+            Fail("%s left no %s", p.name.c_str(), e[0].c_str());
+        if (e[1] != "-1" && data.nFileSizeLow != strtoul(e[1].c_str(), NULL, 10))
+            Fail("%s left %s of %lu bytes, not %s", p.name.c_str(), e[0].c_str(), data.nFileSizeLow,
+                 e[1].c_str());
+    }
+}
+
+// One run of p: the milliseconds the user waited; its peak working set into *peakMib.
+double RunOnce(const Program& p, double* peakMib) {
+    UndoRun();
+    STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
-    std::vector<char> command(p.command.begin(), p.command.end());
-    command.push_back('\0');
-    std::vector<char> environment = EnvironmentFor(p);
-    double started = NowMs();
-    if (!CreateProcessA(NULL, command.data(), NULL, NULL, FALSE, 0,
-                        environment.empty() ? NULL : environment.data(), p.cwd.c_str(), &startup, &process))
+    std::string command = p.command;
+    double started = NowMs(), finished = 0;
+    if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, p.dir.c_str(), &startup, &process))
         Fail("cannot start %s (error %lu)", p.command.c_str(), GetLastError());
-    watch.threadId = process.dwThreadId;
-    printf("thread %s %d %04lx\n", p.name.c_str(), round, process.dwThreadId);
-    if (!p.environment.empty()) // marks where the run's own trace lines begin
-        fprintf(stderr, "zelbench: thread %s %d %04lx\n", p.name.c_str(), round, process.dwThreadId);
-    DWORD interval = p.interval > 0 ? (DWORD)p.interval : 1;
-    double finished = 0;
-    for (;;) {
-        if (WaitForSingleObject(process.hProcess, interval) == WAIT_OBJECT_0) {
+    Watch w = {p, process.hProcess, process.dwProcessId, 0, NULL, NULL, 0};
+    while (!finished) {
+        // Wine's memory counters of another process are those of its Linux process: the peak working set
+        // is its peak resident size, which only grows, so the last look before the end holds the peak.
+        PROCESS_MEMORY_COUNTERS counters;
+        if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
+            w.peakMib = std::max(w.peakMib, (double)counters.PeakWorkingSetSize / (1024.0 * 1024.0));
+        if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0)
             finished = NowMs();
-            break;
-        }
-        LookAtWindows();
-        if (!watch.unexpected.empty()) {
-            TerminateProcess(process.hProcess, 1);
-            Fail("%s showed the message: %s", p.name.c_str(), watch.unexpected.c_str());
-        }
-        if (p.mode == "page" && PageReady(p)) {
+        else
+            LookAtWindows(&w);
+        if (!finished && p.mode == "page" && PagePainted(w.page))
             finished = NowMs();
-            break;
-        }
-        if (NowMs() - started > kRunLimitMs) {
-            TerminateProcess(process.hProcess, 1);
-            Fail("%s did not finish within %lu s", p.name.c_str(), kRunLimitMs / 1000);
-        }
+        if (!finished && NowMs() - started > 300000 && TerminateProcess(process.hProcess, 1))
+            Fail("%s did not finish within 300 s", p.name.c_str());
     }
     DWORD exitCode = 0;
-    if (p.mode == "page") {
+    if (p.mode == "page")
         TerminateProcess(process.hProcess, 0);
-        WaitForSingleObject(process.hProcess, INFINITE);
-    } else {
-        GetExitCodeProcess(process.hProcess, &exitCode);
-    }
+    else if (GetExitCodeProcess(process.hProcess, &exitCode) && exitCode != 0)
+        Fail("%s ended with exit code %lu", p.name.c_str(), exitCode);
+    WaitForSingleObject(process.hProcess, INFINITE);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    if (exitCode != 0)
-        Fail("%s ended with exit code %lu", p.name.c_str(), exitCode);
     if (p.mode == "exit")
-        CheckExpectations(p);
+        CheckRun(w);
+    *peakMib = w.peakMib;
     return finished - started;
 }
 
-int RunSession(const Session& s) {
-    size_t count = s.programs.size();
-    if (count == 0)
-        Fail("the session names no program");
-    // One run of each program first, not counted: it brings the files and
-    // the platform's caches to the state every later run meets.
-    for (const Program& p : s.programs)
-        RunOnce(p, -1);
-    for (int round = 0; round < s.rounds; ++round) {
-        // Each round starts with a different program, so that a slow drift of
-        // the machine does not always fall on the same one.
-        for (size_t i = 0; i < count; ++i) {
-            const Program& p = s.programs[(i + (size_t)round) % count];
-            double ms = RunOnce(p, round);
-            printf("sample %s %d %.3f\n", p.name.c_str(), round, ms);
-            fflush(stdout);
+int RunSession(const char* path) {
+    int rounds = 0;
+    std::vector<Program> programs = ReadSession(path, &rounds);
+    double mib;
+    // A first run of each, not counted, brings the files and the platform's caches to the state every
+    // later run meets.
+    for (const Program& p : programs)
+        RunOnce(p, &mib);
+    for (int round = 0; round < rounds; ++round) {
+        // Each round starts with another program, so that a drift of the machine falls on each alike.
+        for (size_t i = 0; i < programs.size(); ++i) {
+            const Program& p = programs[(i + (size_t)round) % programs.size()];
+            Sample(p.name, round, RunOnce(p, &mib));
+            Sample("mem." + p.name, round, mib);
         }
     }
-    for (const Program& p : s.programs)
-        ResetProgram(p);
+    UndoRun();
     return 0;
 }
 
-// Answers NAME's disk prompts shown by any process until the stop file exists
-// (for runs started from outside, such as the peak-memory runs).
-int Answer(const Session& s, const Program& p) {
-    if (s.stopFile.empty())
-        Fail("the session names no stopfile");
-    watch = Watch();
-    watch.program = &p;
-    printf("ready\n");
-    fflush(stdout);
-    while (GetFileAttributesA(s.stopFile.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        Sleep(1);
-        LookAtWindows();
-        if (!watch.unexpected.empty())
-            Fail("%s showed the message: %s", p.name.c_str(), watch.unexpected.c_str());
+const DWORD kChunk = 65000; // the product's chunk
+const char kSignature[] = "zElSiG";
+const int kSignatureLength = 6;
+const int kStampBlock = 81;
+unsigned char chunk[kChunk + kSignatureLength];
+
+// The 81-byte stamp block of version 1.BD, as bench.sh writes it.
+std::string StampBlock() {
+    std::string block(kStampBlock, '\0');
+    block.replace(0, kSignatureLength, kSignature);
+    block.replace(25, 3, "\1BD");
+    return block;
+}
+
+// Offset of the signature, by ReadFile chunks of the product's size and memchr for its first byte, the
+// previous chunk's tail kept in front.
+long long ScanWithMemchr(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    long long start = 0, found = -1;
+    DWORD carried = 0, got = 0;
+    while (found < 0 && ReadFile(file, chunk + carried, kChunk, &got, NULL) && got > 0) {
+        const unsigned char* end = chunk + carried + got;
+        for (const unsigned char* p = chunk; found < 0; ++p) {
+            p = (const unsigned char*)memchr(p, kSignature[0], (size_t)(end - p));
+            if (!p || end - p < kSignatureLength)
+                break; // it may go on in the next chunk
+            if (memcmp(p, kSignature, kSignatureLength) == 0)
+                found = start - carried + (p - chunk);
+        }
+        carried = kSignatureLength - 1;
+        memmove(chunk, end - carried, carried);
+        start += got;
     }
-    if (!PutDisksBack())
-        Fail("the disks of %s are mixed", p.name.c_str());
-    printf("answered %d\n", watch.promptsAnswered);
-    return watch.promptsAnswered == p.prompts ? 0 : 1;
+    CloseHandle(file);
+    return found;
+}
+
+int StampScan(int rounds, int files, char** paths) {
+    static const char* const kNames[2] = {"stamp.", "memchr."};
+    std::string expected = StampBlock();
+    for (int round = 0; round < rounds; ++round) {
+        for (int f = 0; f < files; ++f) {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            GetFileAttributesExA(paths[f], GetFileExInfoStandard, &data);
+            for (int c = 0; c < 2; ++c) {
+                int contender = (c + round) % 2;
+                char block[kStampBlock];
+                memset(block, 0xCC, sizeof block);
+                bool right = false;
+                Time(kNames[contender] + std::to_string(data.nFileSizeLow >> 20), round, [&] {
+                    right = contender == 0
+                                ? ReadVersionStamp(paths[f], (unsigned char*)block) == 1 &&
+                                      expected.compare(0, kStampBlock, block, kStampBlock) == 0
+                                : ScanWithMemchr(paths[f]) == (long long)data.nFileSizeLow - kStampBlock;
+                });
+                if (!right)
+                    Fail("%s: contender %d did not find the stamp", paths[f], contender);
+            }
+        }
+    }
+    return 0;
+}
+
+std::string growthRoot;
+
+// Dated an hour back, as a file written by an earlier run is: Wine's profile functions parse a file
+// younger than 2.1 s again at every call.
+void WriteWholeFile(const std::string& path, const std::string& text) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
+    if (file == INVALID_HANDLE_VALUE || !WriteFile(file, text.data(), (DWORD)text.size(), &written, NULL))
+        Fail("cannot write %s", path.c_str());
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t = {{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= 3600ULL * 10000000ULL;
+    FILETIME then = {t.LowPart, t.HighPart};
+    SetFileTime(file, &then, &then, &then);
+    CloseHandle(file);
+}
+
+std::string Directory(const char* kind, int k) {
+    char text[32];
+    snprintf(text, sizeof text, "\\%s%03d", kind, k);
+    return growthRoot + text;
+}
+
+// A history of n installations in KIND001.., each recording version 1.BD and a full file table.
+void WriteHistory(const char* kind, int n) {
+    std::string text = "[Main]\r\nTimesInstalled=" + std::to_string(n) + "\r\n", sections;
+    for (int k = 1; k <= n; ++k) {
+        std::string dir = Directory(kind, k);
+        text += "number" + std::to_string(k) + "=" + dir + "\r\n";
+        sections += "[" + dir + "]\r\nVersion=1.BD\r\nFilecount=26\r\nWhenInstalled=SAT 03/15/97\r\n";
+        for (int f = 1; f <= 26; ++f)
+            sections += "file" + std::to_string(f) + "=" + dir + "\\FILE" + std::to_string(f) + ".DAT\r\n";
+    }
+    WriteWholeFile(g.historyPath, text + sections);
+}
+
+// The oldest entry taken out with one write of [Main] (the later entries renumbered) and the deletion of
+// its section: what batching RemoveHistoryEntry's moves is worth.
+void RemoveOldestInOneWrite(const std::string& directory) {
+    static char section[256 * 1024];
+    DWORD length = GetPrivateProfileSectionA("Main", section, sizeof section, g.historyPath);
+    std::string kept;
+    int count = 0;
+    for (const char* line = section; line < section + length && *line; line += strlen(line) + 1) {
+        const char* value = strchr(line, '=');
+        if (value && _strnicmp(line, "number", 6) == 0 && _stricmp(value + 1, directory.c_str()) != 0)
+            kept += "number" + std::to_string(++count) + "=" + (value + 1) + '\0';
+    }
+    kept = "TimesInstalled=" + std::to_string(count) + '\0' + kept;
+    WritePrivateProfileSectionA("Main", kept.c_str(), g.historyPath);
+    WritePrivateProfileStringA(directory.c_str(), NULL, NULL, g.historyPath);
+}
+
+void CheckOldestRemoved(int n, const char* how) {
+    char first[128] = "";
+    HistoryDirectoryEntry(0, 1, first);
+    if (GetTimesInstalled() != n - 1 || (n > 1 && Directory("gone", 2) != first))
+        Fail("%s left the history wrong (N = %d)", how, n);
+}
+
+void TimeRemoval(int n, int round) {
+    std::string oldest = Directory("gone", 1), count = "." + std::to_string(n);
+    WriteHistory("gone", n);
+    CreateDirectoryA(oldest.c_str(), NULL);
+    for (int f = 1; f <= 26; ++f)
+        WriteWholeFile(oldest + "\\FILE" + std::to_string(f) + ".DAT", "data");
+    Time("remove" + count, round, [&] {
+        if (!RemoveInstallation(oldest.c_str()))
+            Fail("RemoveInstallation refused (N = %d)", n);
+    });
+    if (GetFileAttributesA(oldest.c_str()) != INVALID_FILE_ATTRIBUTES)
+        Fail("the removed installation's folder is still there (N = %d)", n);
+    CheckOldestRemoved(n, "RemoveInstallation");
+    WriteHistory("gone", n);
+    Time("remove.history" + count, round, [&] { RemoveHistoryEntry(oldest.c_str()); });
+    CheckOldestRemoved(n, "RemoveHistoryEntry");
+    WriteHistory("gone", n);
+    Time("remove.onewrite" + count, round, [&] { RemoveOldestInOneWrite(oldest); });
+    CheckOldestRemoved(n, "the one-write removal");
+}
+
+void TimeReconcile(int n, int round, bool stale) {
+    WriteHistory(stale ? "stale" : "inst", n);
+    Time((stale ? "reconcile.stale." : "reconcile.") + std::to_string(n), round, [] { ReconcileHistory(); });
+    if (GetTimesInstalled() != (stale ? 0 : n))
+        Fail("ReconcileHistory kept %d of %d entries (stale: %d)", GetTimesInstalled(), n, stale);
+}
+
+// As UnInstall on Windows NT calls them, for N = 1, 10 and 100 (stale entries: 1, 10 and 30; 100 took
+// 16 s when each removal restarted the scan). inst001.. hold a VANTRX32.EXE with the recorded stamp, the
+// stale ones none.
+int HistoryGrowth(int rounds, const char* root) {
+    static const int kCounts[3] = {1, 10, 100}, kStaleCounts[3] = {1, 10, 30};
+    growthRoot = root;
+    CreateDirectoryA(root, NULL);
+    ResetAppState();
+    g.runMode = kRunUninstall;
+    g.osKind = kOsNt;
+    GetWindowsDirectoryA(g.windowsDir, sizeof g.windowsDir);
+    snprintf(g.historyPath, sizeof g.historyPath, "%s\\ZELSETUP.INI", g.windowsDir);
+    if (DdeInitializeA(&g.ddeInstance, NULL, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
+        Fail("no DDE instance");
+    for (int k = 1; k <= kCounts[2]; ++k) {
+        CreateDirectoryA(Directory("inst", k).c_str(), NULL);
+        WriteWholeFile(Directory("inst", k) + "\\VANTRX32.EXE", std::string(4015, 'x') + StampBlock());
+    }
+    for (int round = 0; round < rounds; ++round) {
+        for (int i = 0; i < 3; ++i) {
+            int which = (i + round) % 3;
+            TimeRemoval(kCounts[which], round);
+            TimeReconcile(kCounts[which], round, false);
+            TimeReconcile(kStaleCounts[which], round, true);
+        }
+    }
+    DeleteFileA(g.historyPath);
+    DdeUninitialize(g.ddeInstance);
+    return 0;
+}
+
+// The history file RecordInstallation wrote, written again with one section write for [Main] and one
+// for the installation: the floor of writing the record.
+void RecordAgainInTwoWrites(int round) {
+    static char mainSection[64 * 1024], installSection[64 * 1024];
+    GetPrivateProfileSectionA("Main", mainSection, sizeof mainSection, g.historyPath);
+    GetPrivateProfileSectionA(g.installDir, installSection, sizeof installSection, g.historyPath);
+    DeleteFileA(g.historyPath);
+    Time("phase.history-record-twowrites", round, [] {
+        WritePrivateProfileSectionA("Main", mainSection, g.historyPath);
+        WritePrivateProfileSectionA(g.installDir, installSection, g.historyPath);
+    });
+    if (GetPrivateProfileIntA("Main", "TimesInstalled", 0, g.historyPath) != 1)
+        Fail("the history file written in two writes lacks its [Main]");
+}
+
+// In the order of start-up and of the steps after the copy. load: from process creation to main (the
+// DLLs it imports); first-window: what the platform sets up for a process's first window; dde-instance:
+// a process's first DDE instance (the main window's creation makes the second).
+int Phases(double load, int round, const char* sourceDir) {
+    HINSTANCE instance = GetModuleHandleA(NULL);
+    Sample("phase.load", round, load);
+    ResetAppState();
+    snprintf(g.sourceDir, sizeof g.sourceDir, "%s", sourceDir);
+    snprintf(g.caption, sizeof g.caption, "ZEL Vantorix Setup");
+    GetWindowsDirectoryA(g.windowsDir, sizeof g.windowsDir);
+    snprintf(g.historyPath, sizeof g.historyPath, "%s\\ZELSETUP.INI", g.windowsDir);
+    Time("phase.service-query", round, [] { g.loggerWasRunning = LoggerServiceRunning(); });
+    Time("phase.first-window", round, [instance] {
+        DestroyWindow(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, instance, NULL));
+    });
+    Time("phase.dde-instance", round, [] {
+        DWORD dde = 0;
+        DdeInitializeA(&dde, NULL, APPCMD_CLIENTONLY | CBF_SKIP_ALLNOTIFICATIONS, 0);
+        DdeUninitialize(dde);
+    });
+    Time("phase.main-window", round, [instance] { g.mainWindow = MakeMainWindow(instance); });
+    Time("phase.show-and-paint", round, [] {
+        ShowWindow(g.mainWindow, SW_SHOWMAXIMIZED);
+        UpdateWindow(g.mainWindow);
+    });
+    Time("phase.repaint", round, [] {
+        HDC dc = GetDC(g.mainWindow);
+        PaintBackground(g.mainWindow, dc);
+        ReleaseDC(g.mainWindow, dc);
+    });
+    Time("phase.start-up-checks", round, [] {
+        char script[128];
+        DetectOsKind();
+        if (SetupScriptPath(script, sizeof script))
+            g.autorun = ReadAutorun(script);
+        GetTimesInstalled();
+        IsAdministrator();
+    });
+    Time("phase.setup-script", round, [] {
+        if (!LoadSetupScript() || g.fileCount != 26)
+            Fail("the setup script in %s was not read (%d files)", g.sourceDir, g.fileCount);
+    });
+    Time("phase.welcome-page", round, [instance] {
+        HWND page =
+            CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WELCOME), g.mainWindow, WelcomeDlgProc, 0);
+        MSG message;
+        UpdateWindow(page);
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        DestroyWindow(page);
+    });
+    CreateDirectoryA(g.installDir, NULL);
+    Time("phase.history-record", round, [] { RecordInstallation(); });
+    RecordAgainInTwoWrites(round);
+    Time("phase.nt-configuration", round, [] { ConfigureNtSystem(); });
+    Time("phase.logger-service", round, [] { CreateLoggerService(g.installDir); });
+    RemoveLoggerService();
+    DeleteFileA((std::string(g.installDir) + "\\ZEL_NT.INI").c_str());
+    RemoveDirectoryA(g.installDir);
+    DeleteFileA(g.historyPath);
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && strcmp(argv[1], "run") == 0)
-        return RunSession(ReadSession(argv[2]));
-    if (argc == 4 && (strcmp(argv[1], "reset") == 0 || strcmp(argv[1], "answer") == 0)) {
-        Session s = ReadSession(argv[2]);
-        const Program* p = FindProgram(&s, argv[3]);
-        if (!p)
-            Fail("no program %s", argv[3]);
-        if (argv[1][0] == 'a')
-            return Answer(s, *p);
-        ResetProgram(*p);
-        return 0;
-    }
-    fprintf(stderr, "usage: zelbench run SESSION | reset SESSION NAME | answer SESSION NAME\n");
+    FILETIME created, exited, kernel, user, now;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&now);
+    double load = (double)((((ULONGLONG)now.dwHighDateTime << 32) | now.dwLowDateTime) -
+                           (((ULONGLONG)created.dwHighDateTime << 32) | created.dwLowDateTime)) /
+                  10000.0;
+    std::string what = argc >= 3 ? argv[1] : "";
+    if (what == "run" && argc == 3)
+        return RunSession(argv[2]);
+    if (what == "stamp" && argc >= 4)
+        return StampScan(atoi(argv[2]), argc - 3, argv + 3);
+    if (what == "growth" && argc == 4)
+        return HistoryGrowth(atoi(argv[2]), argv[3]);
+    if (what == "phases" && argc == 4)
+        return Phases(load, atoi(argv[2]), argv[3]);
+    fprintf(stderr,
+            "usage: zelbench run SESSION | stamp ROUNDS FILE... | growth ROUNDS DIR | phases ROUND DIR\n");
     return 2;
 }
