@@ -26,9 +26,8 @@ command -v makensis >/dev/null || { log "missing makensis (./run bench installs 
 export WH_ROOT=${BENCH_ROOT:-/var/tmp/zel-wine/bench.$$}
 . "$top/tests/harness/wine-env.sh"
 trap 'status=$?; set +e; wh_remove_root; exit $status' EXIT
-wh_probe32
-[ "${WH_HAVE32:-1}" = 1 ] || { log "32-bit Wine does not run here: the shipped SETUP.EXE cannot be timed"; exit 1; }
-path32=${WH_RUN32:-native}
+wh_probe32 || exit 1
+path32=$WH_RUN32
 log "32-bit Wine: $path32 (SETUP.EXE, the bare programs and NSIS alike)"
 data=$WH_ROOT/data
 sessions=$WH_ROOT/sessions
