@@ -15,7 +15,7 @@ if ! { CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInf
     tail -n 40 "$build/build.log" >&2
     exit 2
 fi
-[ ${#names[@]} -gt 0 ] || mapfile -t names <"$build/fuzz_targets.txt"
+[ ${#names[@]} -gt 0 ] || mapfile -t names < <(find "$build" -maxdepth 1 -name 'fuzz_*' -type f -executable -printf '%f\n' | sed 's/^fuzz_//' | sort)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export UBSAN_OPTIONS=print_stacktrace=1
