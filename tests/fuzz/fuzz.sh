@@ -9,19 +9,13 @@ for arg in "$@"; do
     case $arg in --merge) merge=1 ;; '' | *[!0-9]*) names+=("$arg") ;; *) seconds=$arg ;; esac
 done
 
-missing=()
-for p in clang libclang-rt-14-dev cmake make; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=$([ "$(id -u)" -eq 0 ] || echo sudo)
-    $sudo apt-get update && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
-fi
 mkdir -p "$build/logs" "$build/findings"
-if ! { CXX=clang++ cmake -S "$here" -B "$build" -DZEL_FUZZ_LIBFUZZER=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+if ! { CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_STANDARD=17 &&
     cmake --build "$build" -j2; } >"$build/build.log" 2>&1; then
     tail -n 40 "$build/build.log" >&2
     exit 2
 fi
-[ ${#names[@]} -gt 0 ] || mapfile -t names <"$build/fuzz_targets.txt"
+[ ${#names[@]} -gt 0 ] || mapfile -t names < <(find "$build" -maxdepth 1 -name 'fuzz_*' -type f -executable -printf '%f\n' | sed 's/^fuzz_//' | sort)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export UBSAN_OPTIONS=print_stacktrace=1
@@ -48,7 +42,7 @@ for name in "${names[@]}"; do
     printf '%-10s %8s  %d inputs, %d bytes; %s\n' "$name" "${execs:-?}" "$(find "$corpus" -type f | wc -l)" \
         "$(cat "$corpus"/* | wc -c)" "$result"
     if [ $merge = 1 ] && [ $rc = 0 ]; then
-        "$build/fuzz_$name" -merge=1 "$here/corpus/$name" "$corpus" >"$log.merge" 2>&1
+        "$build/fuzz_$name" -merge=1 -use_counters=0 "$here/corpus/$name" "$corpus" >"$log.merge" 2>&1
     fi
 done
 exit $found

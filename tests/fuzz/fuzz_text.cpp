@@ -53,10 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(AppendDecimal(digits, sizeof digits, value) && digits == std::to_string(value), "decimal");
 
     char small[16];
-    int room = (int)(data[0] % sizeof small);
+    int room = (int)(data[0] % sizeof small); // 0 too: then nothing may be written
     CopyText(small, sizeof small, "");
-    int fits = CopyText(small, room + 1, a.c_str()) && AppendText(small, room + 1, b.c_str());
-    FUZZ_CHECK(fits == (a.size() + b.size() <= (size_t)room ? 1 : 0), "append fits");
+    int fits = CopyText(small, room, a.c_str()) && AppendText(small, room, b.c_str());
+    FUZZ_CHECK(fits == (a.size() + b.size() < (size_t)room ? 1 : 0), "append fits");
     FUZZ_CHECK(fits ? small == a + b : small[0] == '\0', "append gives " + std::string(small));
     return 0;
 }
