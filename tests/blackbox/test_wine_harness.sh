@@ -9,7 +9,7 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 wh_probe32
 build=${ZEL_BUILD32:-$top/build/i686} arch=32
 [ "$WH_HAVE32" = 1 ] || build=${ZEL_BUILD:-$top/build/x86_64} arch=64
-for row in ":2 6 1" "win95:1 4 0" "nt31:2 3 1" "nt35:2 3 5" "nt351:2 3 51" "nt40:2 4 0"; do
+for row in ":2 6 1 6 1" "win95:1 4 0 4 0" "nt31:2 3 10 3 10" "nt35:2 3 50 3 50" "nt351:2 3 51 3 51" "nt40:2 4 0 4 0"; do
     prefix=$(WH_ARCH=$arch wh_new_prefix "osversion" "${row%%:*}")
     got=$(wh_wine "$prefix" "$build/tools/driver/zeldriver.exe" --osversion 2>/dev/null | tr -d '\r')
     [ "$got" = "${row#*:}" ] || fail "personality '${row%%:*}' gives '$got' in a $arch-bit prefix"

@@ -107,8 +107,9 @@ TEST(Seams, StartUpWhenThePlatformRefuses) {
 // Windows NT 3.5 and 3.51 act alike everywhere, and 3.1 differs only where the
 // NT configuration copies the boot driver: the kinds apart are told here.
 TEST(Seams, OsKindFor) {
-    const DWORD rows[][4] = {{2, 3, 1, 0}, {2, 3, 5, 1}, {2, 3, 51, 2}, {2, 4, 0, 2},
-                             {0, 3, 1, 2}, {1, 4, 0, 3}, {7, 4, 0, 3}}; // platform, major, minor: kind
+    const DWORD rows[][4] = {
+        {2, 3, 10, 0}, {2, 3, 50, 1}, {2, 3, 1, 0}, {2, 3, 5, 1}, {2, 3, 51, 2},
+        {2, 4, 0, 2},  {0, 3, 1, 2},  {1, 4, 0, 3}, {7, 4, 0, 3}}; // platform, major, minor: kind
     for (const auto& r : rows)
         EXPECT_EQ(OsKindFor(r[0], r[1], r[2]), (int)r[3]) << r[0] << " " << r[1] << "." << r[2];
 }
