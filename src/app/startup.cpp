@@ -26,11 +26,13 @@ static const char kUninstallNotAdmin[] = "UnInstall has detected that you do not
                                          "Vantorix, please\nrun UnInstall from an account that "
                                          "has Administrator access.";
 
+// Windows NT 3.1 and 3.5 report their minor version as 10 and 50 (3.51 as
+// 51); 1 and 5 are taken as well.
 int OsKindFor(DWORD platformId, DWORD major, DWORD minor) {
     if (platformId == VER_PLATFORM_WIN32_NT) {
-        if (major == 3 && minor == 1)
+        if (major == 3 && (minor == 10 || minor == 1))
             return kOsNt31;
-        if (major == 3 && minor == 5)
+        if (major == 3 && (minor == 50 || minor == 5))
             return kOsNt35;
         return kOsNt;
     }
