@@ -15,6 +15,11 @@
 // Icon group shown by every page and the main window class.
 #define IDI_SETUP 120
 
+// Icon indices the program names in its own file (ZELUNINS.EXE, a copy of it)
+// for Program Manager items and shortcuts: the position of the icon group in
+// the file's resource table, groups in the order of their ids.
+#define ICON_INDEX_UNINSTALL 1 // the UnInstall item and shortcut
+
 // Buttons. Some pages share ids; the numbers are those of the templates.
 #define IDC_CONTINUE 1003       // welcome, path, components, confirmation
 #define IDC_EXIT 105            // welcome, path, components, confirmation

@@ -4,6 +4,7 @@
 #include "app/text.h"
 #include "history/groupdesc.h"
 #include "install/stamp.h"
+#include "resources/resource.h"
 #include "shell/ddecommand.h"
 #include "shell/shortcuts.h"
 
@@ -148,11 +149,12 @@ static int ApplicationItemCommand(char* command, size_t size) {
 }
 
 static int UninstallItemCommand(char* command, size_t size) {
-    char commandLine[MAX_PATH], program[MAX_PATH];
+    char commandLine[MAX_PATH], program[MAX_PATH], icon[12];
     if (!FormatText(commandLine, sizeof commandLine, "%s\\ZELUNINS.EXE -uninstall", g.windowsDir) ||
-        !FormatText(program, sizeof program, "%s\\ZELUNINS.EXE", g.windowsDir))
+        !FormatText(program, sizeof program, "%s\\ZELUNINS.EXE", g.windowsDir) ||
+        !FormatText(icon, sizeof icon, "%d", ICON_INDEX_UNINSTALL))
         return 0;
-    const char* args[] = {commandLine, "UnInstall", program, "1"};
+    const char* args[] = {commandLine, "UnInstall", program, icon};
     return FormatProgmanCommand(command, size, "AddItem", args, 4);
 }
 
@@ -191,7 +193,7 @@ static void MakeStartMenuShortcuts() {
     if (FormatText(target, sizeof target, "%s\\README.TXT", g.installDir))
         CreateStartMenuShortcut(kProgramGroupName, "ReadMe", target, 0);
     if (FormatText(target, sizeof target, "%s\\ZELUNINS.EXE", g.windowsDir))
-        CreateStartMenuShortcut(kProgramGroupName, "unInstall", target, 1);
+        CreateStartMenuShortcut(kProgramGroupName, "unInstall", target, ICON_INDEX_UNINSTALL);
 }
 
 int CreateProgramGroup(DWORD ddeInstance) {
