@@ -12,8 +12,10 @@
 #define IDD_COMPONENTS 106
 #define IDD_WAIT 107
 
-// Icon group shown by every page and the main window class.
+// Icon groups, in the order of their icon indices: the one shown by every
+// page and the main window class (index 0), the UnInstall item's (index 1).
 #define IDI_SETUP 120
+#define IDI_UNINSTALL 121
 
 // Icon indices the program names in its own file (ZELUNINS.EXE, a copy of it)
 // for Program Manager items and shortcuts: the position of the icon group in
