@@ -93,8 +93,7 @@ wh_template() {
 
 # The Windows version Wine reports, written into the registry files of a prefix whose wineserver does not run yet:
 # HKCU\Software\Wine "Version" for the names Wine knows (win95, nt351, nt40 ...), and for Windows NT 3.1 and 3.5,
-# which it has no name for, HKLM\...\Windows NT\CurrentVersion "CurrentVersion" as the real systems report it
-# (3.10 and 3.50, through GetVersionExA and GetVersion alike).
+# which it has no name for, HKLM\...\Windows NT\CurrentVersion "CurrentVersion" as they report it: 3.10, 3.50.
 wh_set_version() {
     local prefix=$1 version=$2
     case $version in

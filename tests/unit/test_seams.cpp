@@ -115,44 +115,26 @@ TEST(Seams, OsKindFor) {
         EXPECT_EQ(OsKindFor(r[0], r[1], r[2]), (int)r[3]) << r[0] << " " << r[1] << "." << r[2];
 }
 
-// Windows 95's system directory is SYSTEM, with no SYSTEM32 beside it; Wine's is always system32, which
-// Windows NT's is too. So only here, with GetSystemDirectoryA pointing at a stand-in, can the SNMP
-// agent's runtime libraries be seen to follow the system's own directory.
-static char standInSystem[MAX_PATH];
-static UINT WINAPI SystemDirectoryStandIn(LPSTR buffer, UINT size) {
-    UINT length = (UINT)lstrlenA(standInSystem);
-    if (length < size)
-        lstrcpyA(buffer, standInSystem);
-    return length < size ? length : length + 1;
+// Windows 95's system directory is SYSTEM, with no SYSTEM32 beside it; Wine's is always system32: a stand-in.
+static UINT WINAPI Windows95SystemDirectory(LPSTR buffer, UINT size) {
+    return (UINT)lstrlenA(lstrcpynA(buffer, "C:\\seam95\\SYSTEM", (int)size));
 }
 TEST(Seams, SnmpRuntimeIntoWindows95SystemDirectory) {
-    std::string top = "C:\\seam95", disk = top + "\\DISK", system = top + "\\SYSTEM";
-    CreateDirectoryA(top.c_str(), NULL);
-    ASSERT_TRUE(CreateDirectoryA(disk.c_str(), NULL) && CreateDirectoryA(system.c_str(), NULL));
-    for (const char* name : {"MSVCRT.DL_", "MSVCRT40.DL_"}) // plain files: LZ32 copies them as they are
-        ASSERT_TRUE(WritePrivateProfileStringA("runtime", "name", name, (disk + "\\" + name).c_str()));
-    lstrcpyA(standInSystem, system.c_str());
-    lstrcpyA(g.windowsDir, top.c_str());
-    lstrcpyA(g.sourceDir, disk.c_str());
-    lstrcpyA(g.installDir, "C:\\Vantrx");
-    lstrcpyA(g.historyPath, (top + "\\NONE.INI").c_str());
-    g.osKind = kOsWin95;
+    ASSERT_TRUE(CreateDirectoryA("C:\\seam95", NULL) && CreateDirectoryA("C:\\seam95\\SYSTEM", NULL));
+    for (const char* source : {"C:\\seam95\\MSVCRT.DL_", "C:\\seam95\\MSVCRT40.DL_"}) // copied as they are
+        WritePrivateProfileStringA("plain", "file", source, source);
+    lstrcpyA(g.sourceDir, "C:\\seam95");
+    lstrcpyA(g.windowsDir, "C:\\seam95");            // no SYSTEM32 in it
+    lstrcpyA(g.historyPath, "C:\\seam95\\NONE.INI"); // nothing recorded: UnregisterSnmpAgent takes the keys
     void* real = (void*)GetSystemDirectoryA;
-    ASSERT_TRUE(Redirect(real, (void*)SystemDirectoryStandIn));
+    ASSERT_TRUE(Redirect(real, (void*)Windows95SystemDirectory));
     EXPECT_EQ(RegisterSnmpAgent(), 1);
-    Redirect((void*)SystemDirectoryStandIn, real);
-    EXPECT_EQ(GetFileAttributesA((top + "\\SYSTEM32").c_str()), INVALID_FILE_ATTRIBUTES);
-    for (const char* name : {"MSVCRT", "MSVCRT40"}) {
-        char text[16] = "";
-        std::string target = system + "\\" + name + ".DLL", source = disk + "\\" + name + ".DL_";
-        GetPrivateProfileStringA("runtime", "name", "", text, sizeof text, target.c_str());
-        EXPECT_EQ(std::string(text), std::string(name) + ".DL_") << target;
-        EXPECT_TRUE(DeleteFileA(source.c_str()));
-        DeleteFileA(target.c_str());
-    }
-    UnregisterSnmpAgent(); // no installation recorded: the agent's keys go
-    EXPECT_TRUE(RemoveDirectoryA(system.c_str()) && RemoveDirectoryA(disk.c_str()) &&
-                RemoveDirectoryA(top.c_str()));
+    Redirect((void*)Windows95SystemDirectory, real);
+    UnregisterSnmpAgent();
+    for (std::string name : {"MSVCRT", "MSVCRT40"})
+        EXPECT_TRUE(DeleteFileA(("C:\\seam95\\SYSTEM\\" + name + ".DLL").c_str()) &&
+                    DeleteFileA(("C:\\seam95\\" + name + ".DL_").c_str()));
+    EXPECT_TRUE(RemoveDirectoryA("C:\\seam95\\SYSTEM") && RemoveDirectoryA("C:\\seam95")); // and no SYSTEM32
 }
 
 // What no window shows: one brush per colour for the control colours, and the

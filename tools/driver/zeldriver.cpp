@@ -187,14 +187,12 @@ static int RunScenario(FILE* scenario) {
 }
 
 int main(int argc, char** argv) {
-    // --osversion: what GetVersionExA and the older GetVersion report, so that the harness can check
-    // the personality it set through both (Windows NT 3.1 has only the second).
+    // --osversion: what GetVersionExA and GetVersion report, for the harness to check its personalities.
     OSVERSIONINFOA info = {};
     info.dwOSVersionInfoSize = sizeof info;
     if (argc == 2 && strcmp(argv[1], "--osversion") == 0 && GetVersionExA(&info)) {
-        DWORD version = GetVersion();
         printf("%lu %lu %lu %u %u\n", (unsigned long)info.dwPlatformId, (unsigned long)info.dwMajorVersion,
-               (unsigned long)info.dwMinorVersion, LOBYTE(LOWORD(version)), HIBYTE(LOWORD(version)));
+               (unsigned long)info.dwMinorVersion, LOBYTE(GetVersion()), HIBYTE(LOWORD(GetVersion())));
         return 0;
     }
     if (argc == 3 && strcmp(argv[1], "--syscolor") == 0) {

@@ -210,10 +210,8 @@ bool Run(const std::string& verb, const std::vector<std::string>& a) {
 }
 
 // "[Verb(arg, "arg", ...)][Verb2]": arguments lose their blanks and quotes;
-// quotes protect commas, brackets and parentheses. A bare parenthesis ends
-// the argument list, and whatever then stands before the "]" makes the
-// command refused, as Program Manager's own parser does. Stops at the first
-// refused command.
+// quotes protect commas, brackets and parentheses; anything between a bare
+// ")" and the "]" refuses the command. Stops at the first refused command.
 bool Execute(const std::string& text) {
     size_t pos = 0;
     bool any = false;
@@ -236,9 +234,8 @@ bool Execute(const std::string& text) {
             }
             if (!args.empty() || !Trim(current).empty())
                 args.push_back(Trim(current));
-            pos = pos < text.size() ? text.find_first_not_of(' ', pos + 1) : std::string::npos;
-            if (pos != std::string::npos && text[pos] != ']')
-                pos = std::string::npos;
+            pos = text.find_first_not_of(' ', pos + 1);
+            pos = pos != std::string::npos && text[pos] == ']' ? pos : std::string::npos;
         }
         if (pos == std::string::npos || verb.empty() || !Run(verb, args))
             return false;
