@@ -26,11 +26,13 @@ static const char kUninstallNotAdmin[] = "UnInstall has detected that you do not
                                          "Vantorix, please\nrun UnInstall from an account that "
                                          "has Administrator access.";
 
+// Windows NT 3.1 and 3.5 report their minor version as 10 and 50 (3.51 as
+// 51); 1 and 5 are taken as well.
 int OsKindFor(DWORD platformId, DWORD major, DWORD minor) {
     if (platformId == VER_PLATFORM_WIN32_NT) {
-        if (major == 3 && minor == 1)
+        if (major == 3 && (minor == 10 || minor == 1))
             return kOsNt31;
-        if (major == 3 && minor == 5)
+        if (major == 3 && (minor == 50 || minor == 5))
             return kOsNt35;
         return kOsNt;
     }
@@ -104,16 +106,16 @@ static int ReadYesFlag(const char* scriptPath, const char* key) {
 int ReadAutorun(const char* scriptPath) {
     // Read with room to spare: a Pathname longer than the install directory
     // field would otherwise arrive cut, and the run would install into a
-    // different directory than the script names. Such a script gets no
-    // unattended run at all.
+    // different directory than the script names. Such a run stays unattended
+    // (nobody may be there to answer a page) with no install directory at
+    // all, which ends it before anything is written.
     char pathName[1024];
     DWORD length =
         GetPrivateProfileStringA("Autorun", "Pathname", NO_ENTRY, pathName, sizeof pathName, scriptPath);
     if (SameText(pathName, NO_ENTRY))
         return 0;
-    if (length >= sizeof pathName - 1 || length >= sizeof g.installDir)
-        return 0;
-    CopyText(g.installDir, sizeof g.installDir, pathName);
+    if (length >= sizeof pathName - 1 || !CopyText(g.installDir, sizeof g.installDir, pathName))
+        g.installDir[0] = '\0';
     g.installApp = ReadYesFlag(scriptPath, "VANTRX");
     g.installSnmp = ReadYesFlag(scriptPath, "SNMP");
     return 1;
@@ -191,8 +193,10 @@ static int FirstWizardCommand() {
     }
     if (!usable)
         return g.runMode == kRunUninstall ? kCmdExit : kCmdAbandon;
+    // An unattended run without a usable install directory (its Pathname too
+    // long or empty) ends as one whose files cannot be copied: 501, no word.
     if (g.autorun && g.runMode != kRunUninstall)
-        return kCmdCopy;
+        return g.installDir[0] != '\0' ? kCmdCopy : kCmdAbandon;
     return kCmdWelcome;
 }
 

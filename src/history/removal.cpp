@@ -6,6 +6,7 @@
 #include "history/history.h"
 #include "ntconfig/service.h"
 #include "ntconfig/snmp.h"
+#include "shell/ddecommand.h"
 #include "shell/progman.h"
 
 // Removal of one recorded installation. Nothing is changed until every
@@ -135,8 +136,7 @@ void AddReadMeItem(int remaining) {
         GetFileAttributesA(readMe) == INVALID_FILE_ATTRIBUTES)
         return;
     char command[kCommandSize];
-    if (FormatText(command, sizeof command, "[AddItem(%s\\NOTEPAD.EXE %s\\read.me,ReadMe,%s\\NOTEPAD.EXE)]",
-                   g.windowsDir, newest, g.windowsDir))
+    if (ReadMeItemCommand(command, sizeof command, newest))
         SendProgmanCommand(g.ddeInstance, command);
 }
 
@@ -151,14 +151,14 @@ enum ItemFate {
 // An item whose ReplaceItem or AddItem command would not fit is left in the
 // group as it is rather than deleted without a way back or cut short.
 ItemFate FateOf(const GroupItem& item, const char* directory, char* command) {
-    if (!FormatText(command, kCommandSize, "[ReplaceItem(%s)]", item.name))
+    if (!FormatProgmanCommand(command, kCommandSize, "ReplaceItem", &item.name, 1))
         return kLeaveItem;
     if (CompareNoCase(item.name, "ReadMe") == 0)
         return kReadMeItem;
     if (CompareNoCase(item.defaultDir, directory) == 0)
         return kDropItem;
-    if (!FormatText(command, kCommandSize, "[AddItem(%s,%s,%s,%s)]", item.commandLine, item.name,
-                    item.iconPath, item.iconIndex))
+    const char* args[] = {item.commandLine, item.name, item.iconPath, item.iconIndex};
+    if (!FormatProgmanCommand(command, kCommandSize, "AddItem", args, 4))
         return kLeaveItem;
     return kReAddItem;
 }
@@ -170,7 +170,7 @@ void ReplaceGroupItems(const char* directory, int remaining, GroupItem* items, i
     char command[kCommandSize];
     for (int i = 0; i < count; ++i)
         if (FateOf(items[i], directory, command) != kLeaveItem &&
-            FormatText(command, sizeof command, "[ReplaceItem(%s)]", items[i].name))
+            FormatProgmanCommand(command, sizeof command, "ReplaceItem", &items[i].name, 1))
             SendProgmanCommand(g.ddeInstance, command);
     for (int i = count - 1; i >= 0; --i) {
         ItemFate fate = FateOf(items[i], directory, command);

@@ -27,9 +27,18 @@ int LoggerServiceRunning() {
     return running;
 }
 
+// The manager takes the binary path as a command line: a blank left bare would
+// make it try "C:\Program.exe" first, a program any user may put there, run
+// as LocalSystem. A path without a blank stays bare, as it always was.
+static int LoggerBinaryPath(char* binaryPath, size_t size, const char* directory) {
+    const char* format =
+        FindByte(directory, TextLength(directory), ' ') < 0 ? "%s\\ZELSERV.EXE" : "\"%s\\ZELSERV.EXE\"";
+    return FormatText(binaryPath, size, format, directory);
+}
+
 DWORD CreateLoggerServiceEntry(const char* directory) {
     char binaryPath[256];
-    if (!FormatText(binaryPath, sizeof binaryPath, "%s\\ZELSERV.EXE", directory))
+    if (!LoggerBinaryPath(binaryPath, sizeof binaryPath, directory))
         return ERROR_BAD_PATHNAME;
     SC_HANDLE manager = LateOpenSCManagerA(SC_MANAGER_ALL_ACCESS);
     if (!manager)
@@ -90,6 +99,16 @@ void RemoveLoggerService() {
     LateCloseServiceHandle(manager);
 }
 
+// The program of a binary path stored quoted or, by older installations, bare.
+// The closing quote goes in the manager's answer itself, which is ours.
+static int CopyUnquoted(char* path, size_t size, char* binaryPath) {
+    size_t length = TextLength(binaryPath);
+    if (length < 2 || binaryPath[0] != '"' || binaryPath[length - 1] != '"')
+        return CopyText(path, size, binaryPath);
+    binaryPath[length - 1] = '\0';
+    return CopyText(path, size, binaryPath + 1);
+}
+
 int LoggerProgramPath(char* path, size_t size) {
     path[0] = '\0';
     SC_HANDLE manager = LateOpenSCManagerA(SC_MANAGER_ALL_ACCESS);
@@ -104,7 +123,7 @@ int LoggerProgramPath(char* path, size_t size) {
         } buffer;
         DWORD needed = 0;
         known = LateQueryServiceConfigA(service, &buffer.config, sizeof buffer, &needed) &&
-                buffer.config.lpBinaryPathName && CopyText(path, size, buffer.config.lpBinaryPathName);
+                buffer.config.lpBinaryPathName && CopyUnquoted(path, size, buffer.config.lpBinaryPathName);
         LateCloseServiceHandle(service);
     }
     LateCloseServiceHandle(manager);

@@ -14,7 +14,8 @@ enum {
 // control manager (Windows 95).
 int LoggerServiceRunning();
 
-// Creates ZELSRV running "<directory>\ZELSERV.EXE" (own process, auto start),
+// Creates ZELSRV running "<directory>\ZELSERV.EXE" (own process, auto start;
+// the path in double quotes when it holds a blank),
 // then starts it when it ran at start-up (g.loggerWasRunning). An existing
 // ZELSRV is kept as it is.
 void CreateLoggerService(const char* directory);
@@ -31,8 +32,9 @@ void StartLoggerService();
 // Tells ZELSRV to stop and deletes it, without waiting for it to stop.
 void RemoveLoggerService();
 
-// The program ZELSRV runs, into path; 0 (path empty) when there is no such
-// service or its path does not fit size bytes.
+// The program ZELSRV runs, into path, without the quotes a path with a blank
+// is stored in; 0 (path empty) when there is no such service or its path does
+// not fit size bytes.
 int LoggerProgramPath(char* path, size_t size);
 
 // Tells ZELSRV to stop and waits until it has (at most kServiceRetryLimitMs),

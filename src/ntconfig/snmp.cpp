@@ -18,9 +18,11 @@ static const char kAgentLibrary[] = "ZELAGENT.DLL";
 static const char* const kAgentPath[] = {"SOFTWARE", "ZEL", "SNMP", "SCSI_SYSTEM_AGENT", "CurrentVersion"};
 static const char* const kServicePath[] = {"SYSTEM", "CurrentControlSet", "Services", "SNMP", "Parameters"};
 
-// Runtime libraries of the agent: compressed on the disk, expanded into the system directory.
+// Runtime libraries of the agent: compressed on the disk, expanded into the
+// system directory, which the system names: SYSTEM32 on Windows NT, SYSTEM on
+// Windows 95, where no SYSTEM32 exists.
 static const char* const kRuntimeSources[2] = {"%s\\MSVCRT.DL_", "%s\\MSVCRT40.DL_"};
-static const char* const kRuntimeTargets[2] = {"%s\\SYSTEM32\\MSVCRT.DLL", "%s\\SYSTEM32\\MSVCRT40.DLL"};
+static const char* const kRuntimeTargets[2] = {"%s\\MSVCRT.DLL", "%s\\MSVCRT40.DLL"};
 
 // Written to standard output for every registry step that fails; the user
 // of the windowed program does not see it, a console or a log does.
@@ -93,11 +95,15 @@ static void RegisterWithSnmpService() {
 // Each is put in place only when whole, so that a disk that fills half way
 // leaves the system's own copy intact.
 static int CopyRuntimeLibraries() {
+    char systemDir[MAX_PATH];
+    UINT length = GetSystemDirectoryA(systemDir, sizeof systemDir);
+    if (length == 0 || length >= sizeof systemDir)
+        return 1; // no directory to name: passed over like a target that cannot be made
     LZStart();
     for (int i = 0; i < 2; ++i) {
         char source[128], target[128];
         if (!FormatText(source, sizeof source, kRuntimeSources[i], g.sourceDir) ||
-            !FormatText(target, sizeof target, kRuntimeTargets[i], g.windowsDir))
+            !FormatText(target, sizeof target, kRuntimeTargets[i], systemDir))
             continue;
         if (CopyCompressedFileWhole(source, target) == kLzWriteFailed) {
             ShowOutOfDiskSpace(g.mainWindow);

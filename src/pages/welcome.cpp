@@ -48,6 +48,11 @@ static void Welcome_RemoveOnly(HWND dialog) {
         ClosePage(dialog);
         return;
     }
+    // The removal waits on Program Manager, and that wait lets the page's
+    // buttons be pressed: a second Continue or an Exit would act on a removal
+    // half done.
+    EnableWindow(GetDlgItem(dialog, IDC_CONTINUE), FALSE);
+    EnableWindow(GetDlgItem(dialog, IDC_EXIT), FALSE);
     int removed = RemoveInstallation(directory);
     ReportRemoval(dialog, directory, removed);
     ClosePage(dialog);

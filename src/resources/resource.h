@@ -12,8 +12,15 @@
 #define IDD_COMPONENTS 106
 #define IDD_WAIT 107
 
-// Icon group shown by every page and the main window class.
+// Icon groups, in the order of their icon indices: the one shown by every
+// page and the main window class (index 0), the UnInstall item's (index 1).
 #define IDI_SETUP 120
+#define IDI_UNINSTALL 121
+
+// Icon indices the program names in its own file (ZELUNINS.EXE, a copy of it)
+// for Program Manager items and shortcuts: the position of the icon group in
+// the file's resource table, groups in the order of their ids.
+#define ICON_INDEX_UNINSTALL 1 // the UnInstall item and shortcut
 
 // Buttons. Some pages share ids; the numbers are those of the templates.
 #define IDC_CONTINUE 1003       // welcome, path, components, confirmation

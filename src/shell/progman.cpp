@@ -4,6 +4,8 @@
 #include "app/text.h"
 #include "history/groupdesc.h"
 #include "install/stamp.h"
+#include "resources/resource.h"
+#include "shell/ddecommand.h"
 #include "shell/shortcuts.h"
 
 #include <ddeml.h>
@@ -99,7 +101,7 @@ static void ReplaceOwnItems(DWORD ddeInstance) {
     if (FormatText(own, sizeof own, "%s\\VANTRX32.EXE", g.installDir)) {
         for (int i = 0; i < count; ++i)
             if (CompareNoCase(items[i].commandLine, own) == 0 &&
-                FormatText(command, sizeof command, "[ReplaceItem(%s)]", items[i].name))
+                FormatProgmanCommand(command, sizeof command, "ReplaceItem", &items[i].name, 1))
                 SendProgmanCommand(ddeInstance, command);
     }
     FreeGroupItems(items);
@@ -127,22 +129,46 @@ static int ReadMeWanted() {
     return FileExists(notepad) && FileExists(readMe);
 }
 
+int ReadMeItemCommand(char* command, size_t size, const char* directory) {
+    char commandLine[2 * MAX_PATH], notepad[MAX_PATH];
+    if (!FormatText(commandLine, sizeof commandLine, "%s\\NOTEPAD.EXE %s\\read.me", g.windowsDir,
+                    directory) ||
+        !FormatText(notepad, sizeof notepad, "%s\\NOTEPAD.EXE", g.windowsDir))
+        return 0;
+    const char* args[] = {commandLine, "ReadMe", notepad};
+    return FormatProgmanCommand(command, size, "AddItem", args, 3);
+}
+
+static int ApplicationItemCommand(char* command, size_t size) {
+    char program[MAX_PATH], name[kPathSize];
+    if (!FormatText(program, sizeof program, "%s\\VANTRX32.EXE", g.installDir) ||
+        !FormatText(name, sizeof name, "ZEL Vantorix v%s", g.versionText))
+        return 0;
+    const char* args[] = {program, name};
+    return FormatProgmanCommand(command, size, "AddItem", args, 2);
+}
+
+static int UninstallItemCommand(char* command, size_t size) {
+    char commandLine[MAX_PATH], program[MAX_PATH], icon[12];
+    if (!FormatText(commandLine, sizeof commandLine, "%s\\ZELUNINS.EXE -uninstall", g.windowsDir) ||
+        !FormatText(program, sizeof program, "%s\\ZELUNINS.EXE", g.windowsDir) ||
+        !FormatText(icon, sizeof icon, "%d", ICON_INDEX_UNINSTALL))
+        return 0;
+    const char* args[] = {commandLine, "UnInstall", program, icon};
+    return FormatProgmanCommand(command, size, "AddItem", args, 4);
+}
+
 // The items after the group exists; their failures go unnoticed by design.
 static void AddProgmanItems(DWORD ddeInstance) {
     char command[kCommandSize];
     ReplaceOwnItems(ddeInstance);
-    if (FormatText(command, sizeof command, "[AddItem(%s\\VANTRX32.EXE,ZEL Vantorix v%s)]", g.installDir,
-                   g.versionText))
+    if (ApplicationItemCommand(command, sizeof command))
         SendProgmanCommand(ddeInstance, command);
     SendProgmanCommand(ddeInstance, "[ReplaceItem(\"UnInstall\")]");
-    if (FormatText(command, sizeof command,
-                   "[AddItem(%s\\ZELUNINS.EXE -uninstall,UnInstall,%s\\ZELUNINS.EXE,1)]", g.windowsDir,
-                   g.windowsDir))
+    if (UninstallItemCommand(command, sizeof command))
         SendProgmanCommand(ddeInstance, command);
     SendProgmanCommand(ddeInstance, "[ReplaceItem(\"ReadMe\")]");
-    if (ReadMeWanted() &&
-        FormatText(command, sizeof command, "[AddItem(%s\\NOTEPAD.EXE %s\\read.me,ReadMe,%s\\NOTEPAD.EXE)]",
-                   g.windowsDir, g.installDir, g.windowsDir))
+    if (ReadMeWanted() && ReadMeItemCommand(command, sizeof command, g.installDir))
         SendProgmanCommand(ddeInstance, command);
 }
 
@@ -167,7 +193,7 @@ static void MakeStartMenuShortcuts() {
     if (FormatText(target, sizeof target, "%s\\README.TXT", g.installDir))
         CreateStartMenuShortcut(kProgramGroupName, "ReadMe", target, 0);
     if (FormatText(target, sizeof target, "%s\\ZELUNINS.EXE", g.windowsDir))
-        CreateStartMenuShortcut(kProgramGroupName, "unInstall", target, 1);
+        CreateStartMenuShortcut(kProgramGroupName, "unInstall", target, ICON_INDEX_UNINSTALL);
 }
 
 int CreateProgramGroup(DWORD ddeInstance) {

@@ -20,6 +20,10 @@ UINT StartProgmanClient(DWORD* ddeInstance);
 // 1 when the shell entries were made, 0 when Program Manager refused the group.
 int CreateProgramGroup(DWORD ddeInstance);
 
+// The AddItem command of the ReadMe item: Notepad opening directory's read.me.
+// 0 when it does not fit size bytes.
+int ReadMeItemCommand(char* command, size_t size, const char* directory);
+
 // Nonzero when Program Manager accepted the command.
 int SendProgmanCommand(DWORD ddeInstance, const char* command);
 

@@ -4,7 +4,7 @@
 # KERNEL32, USER32, GDI32, ADVAPI32, LZ32, SHELL32; the LZ functions from
 # LZ32; no C runtime, no OLE32), no start-up code of a runtime, the program's
 # own version stamp block once in the file; for the shipped i686 file a 32-bit
-# GUI program with subsystem and OS version 3.10, at most 64 KB.
+# GUI program with subsystem and OS version 3.10, at most 64 KB; each icon index it names, an icon group.
 top=${ZEL_SOURCE:-$(cd "$(dirname "$0")/../.." && pwd)}
 allow=$top/tests/imports.allow
 failures=0
@@ -18,6 +18,7 @@ stamp() { # the 81-byte stamp block of version $1.$2$3
     printf 'zElSiG\x01\x00\x0c\x0d\x00\x00\x04\x00\x00\x00' && head -c 9 /dev/zero &&
         printf "\\x$(printf %02x "$1")%s%s\x09\x03\x10ZEL Setup (Win32)" "$2" "$3" && head -c 33 /dev/zero
 }
+icon_groups() { x86_64-w64-mingw32-objdump -p "$1" | awk '/^[0-9a-f]+   Entry: ID: 0x00000e,/ { getline; print $NF }'; }
 count() { python3 -c 'import sys; print(open(sys.argv[1], "rb").read().count(sys.stdin.buffer.read()))' "$1"; }
 
 for exe in "$top/build/i686/SETUP.EXE" "$top/build/x86_64/SETUP.EXE"; do
@@ -34,6 +35,10 @@ for exe in "$top/build/i686/SETUP.EXE" "$top/build/x86_64/SETUP.EXE"; do
     ! x86_64-w64-mingw32-objdump -h "$exe" | grep -qE ' \.(ctors|dtors|tls|CRT)' || fail "$exe has runtime sections"
     [ "$(stamp 1 B D | count "$exe")" = 1 ] || fail "$exe: the stamp block, once"
     [ "$(stamp 1 B E | count "$exe")" = 0 ] || fail "$exe: a stamp of another version"
+    groups=$(icon_groups "$exe")
+    for index in 0 $(sed -nE 's/^#define ICON_INDEX_[A-Z_]+ ([0-9]+).*/\1/p' "$top/src/resources/resource.h"); do
+        [ "$index" -lt "${groups:-0}" ] || fail "$exe: icon index $index named, ${groups:-no} icon groups"
+    done
 done
 x86=$top/build/i686/SETUP.EXE
 file -b "$x86" | grep -q '^PE32 executable (GUI) Intel 80386' || fail "i686 SETUP.EXE is no 32-bit GUI program"

@@ -30,7 +30,7 @@ if [ "${1:-}" = --nap ]; then # a driver that sleeps, under a name of its own, a
     wh_stop "$prefix"
     exit 0
 fi
-for row in ":2 6 1" "win95:1 4 0" "nt31:2 3 1" "nt35:2 3 5" "nt351:2 3 51" "nt40:2 4 0"; do
+for row in ":2 6 1 6 1" "win95:1 4 0 4 0" "nt31:2 3 10 3 10" "nt35:2 3 50 3 50" "nt351:2 3 51 3 51" "nt40:2 4 0 4 0"; do
     prefix=$(WH_ARCH=32 wh_new_prefix "osversion" "${row%%:*}")
     got=$(wh_wine "$prefix" "$build/tools/driver/zeldriver.exe" --osversion 2>/dev/null | tr -d '\r')
     [ "$got" = "${row#*:}" ] || fail "personality '${row%%:*}' gives '$got' on the $WH_RUN32 path"

@@ -136,12 +136,12 @@ wh_template() {
 
 # The Windows version Wine reports, written into the registry files of a prefix whose wineserver does not run yet:
 # HKCU\Software\Wine "Version" for the names Wine knows (win95, nt351, nt40 ...), and for Windows NT 3.1 and 3.5,
-# which it has no name for, HKLM\...\Windows NT\CurrentVersion "CurrentVersion".
+# which it has no name for, HKLM\...\Windows NT\CurrentVersion "CurrentVersion" as they report it: 3.10, 3.50.
 wh_set_version() {
     local prefix=$1 version=$2
     case $version in
     nt31 | nt35)
-        sed -i "/^\[Software\\\\\\\\Microsoft\\\\\\\\Windows NT\\\\\\\\CurrentVersion\] /,/^\[/ s/^\"CurrentVersion\"=\".*\"/\"CurrentVersion\"=\"3.${version#nt3}\"/" \
+        sed -i "/^\[Software\\\\\\\\Microsoft\\\\\\\\Windows NT\\\\\\\\CurrentVersion\] /,/^\[/ s/^\"CurrentVersion\"=\".*\"/\"CurrentVersion\"=\"3.${version#nt3}0\"/" \
             "$prefix/system.reg" ;;
     *) printf '\n[Software\\\\Wine] 0\n"Version"="%s"\n' "$version" >>"$prefix/user.reg" ;;
     esac

@@ -8,6 +8,7 @@
 #include "app/text.h"
 #include "history/history.h"
 #include "install/stamp.h"
+#include "ntconfig/snmp.h"
 #include "resources/resource.h"
 #include <ddeml.h>
 #include <gtest/gtest.h>
@@ -108,10 +109,33 @@ TEST(Seams, StartUpWhenThePlatformRefuses) {
 // Windows NT 3.5 and 3.51 act alike everywhere, and 3.1 differs only where the
 // NT configuration copies the boot driver: the kinds apart are told here.
 TEST(Seams, OsKindFor) {
-    const DWORD rows[][4] = {{2, 3, 1, 0}, {2, 3, 5, 1}, {2, 3, 51, 2}, {2, 4, 0, 2},
-                             {0, 3, 1, 2}, {1, 4, 0, 3}, {7, 4, 0, 3}}; // platform, major, minor: kind
+    const DWORD rows[][4] = {
+        {2, 3, 10, 0}, {2, 3, 50, 1}, {2, 3, 1, 0}, {2, 3, 5, 1}, {2, 3, 51, 2},
+        {2, 4, 0, 2},  {0, 3, 1, 2},  {1, 4, 0, 3}, {7, 4, 0, 3}}; // platform, major, minor: kind
     for (const auto& r : rows)
         EXPECT_EQ(OsKindFor(r[0], r[1], r[2]), (int)r[3]) << r[0] << " " << r[1] << "." << r[2];
+}
+
+// Windows 95's system directory is SYSTEM, with no SYSTEM32 beside it; Wine's is always system32: a stand-in.
+static UINT WINAPI Windows95SystemDirectory(LPSTR buffer, UINT size) {
+    return (UINT)lstrlenA(lstrcpynA(buffer, "C:\\seam95\\SYSTEM", (int)size));
+}
+TEST(Seams, SnmpRuntimeIntoWindows95SystemDirectory) {
+    ASSERT_TRUE(CreateDirectoryA("C:\\seam95", NULL) && CreateDirectoryA("C:\\seam95\\SYSTEM", NULL));
+    for (const char* source : {"C:\\seam95\\MSVCRT.DL_", "C:\\seam95\\MSVCRT40.DL_"}) // copied as they are
+        WritePrivateProfileStringA("plain", "file", source, source);
+    lstrcpyA(g.sourceDir, "C:\\seam95");
+    lstrcpyA(g.windowsDir, "C:\\seam95");            // no SYSTEM32 in it
+    lstrcpyA(g.historyPath, "C:\\seam95\\NONE.INI"); // nothing recorded: UnregisterSnmpAgent takes the keys
+    void* real = (void*)GetSystemDirectoryA;
+    ASSERT_TRUE(Redirect(real, (void*)Windows95SystemDirectory));
+    EXPECT_EQ(RegisterSnmpAgent(), 1);
+    Redirect((void*)Windows95SystemDirectory, real);
+    UnregisterSnmpAgent();
+    for (std::string name : {"MSVCRT", "MSVCRT40"})
+        EXPECT_TRUE(DeleteFileA(("C:\\seam95\\SYSTEM\\" + name + ".DLL").c_str()) &&
+                    DeleteFileA(("C:\\seam95\\" + name + ".DL_").c_str()));
+    EXPECT_TRUE(RemoveDirectoryA("C:\\seam95\\SYSTEM") && RemoveDirectoryA("C:\\seam95")); // and no SYSTEM32
 }
 
 // What no window shows: one brush per colour for the control colours, and the

@@ -1,6 +1,6 @@
 // zeldriver.exe SCENARIO TRANSCRIPT
-// zeldriver.exe --osversion       prints "platform major minor" of GetVersionExA
-// zeldriver.exe --syscolor N      prints "R G B" of system colour N
+// zeldriver.exe --osversion       prints "platform major minor" of GetVersionExA, then "major minor" of
+// GetVersion zeldriver.exe --syscolor N      prints "R G B" of system colour N
 //
 // Runs SETUP.EXE the way a user would, by a scenario file, and writes a transcript of every window the
 // program showed and every step taken. Exit code 0 when every step passed; 1 on the first failed step,
@@ -187,12 +187,12 @@ static int RunScenario(FILE* scenario) {
 }
 
 int main(int argc, char** argv) {
-    // --osversion: what GetVersionExA reports, so that the harness can check the personality it set.
+    // --osversion: what GetVersionExA and GetVersion report, for the harness to check its personalities.
     OSVERSIONINFOA info = {};
     info.dwOSVersionInfoSize = sizeof info;
     if (argc == 2 && strcmp(argv[1], "--osversion") == 0 && GetVersionExA(&info)) {
-        printf("%lu %lu %lu\n", (unsigned long)info.dwPlatformId, (unsigned long)info.dwMajorVersion,
-               (unsigned long)info.dwMinorVersion);
+        printf("%lu %lu %lu %u %u\n", (unsigned long)info.dwPlatformId, (unsigned long)info.dwMajorVersion,
+               (unsigned long)info.dwMinorVersion, LOBYTE(GetVersion()), HIBYTE(LOWORD(GetVersion())));
         return 0;
     }
     if (argc == 3 && strcmp(argv[1], "--syscolor") == 0) {

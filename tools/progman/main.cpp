@@ -210,7 +210,8 @@ bool Run(const std::string& verb, const std::vector<std::string>& a) {
 }
 
 // "[Verb(arg, "arg", ...)][Verb2]": arguments lose their blanks and quotes;
-// quotes protect commas and parentheses. Stops at the first refused command.
+// quotes protect commas, brackets and parentheses; anything between a bare
+// ")" and the "]" refuses the command. Stops at the first refused command.
 bool Execute(const std::string& text) {
     size_t pos = 0;
     bool any = false;
@@ -233,7 +234,8 @@ bool Execute(const std::string& text) {
             }
             if (!args.empty() || !Trim(current).empty())
                 args.push_back(Trim(current));
-            pos = text.find(']', pos);
+            pos = text.find_first_not_of(' ', pos + 1);
+            pos = pos != std::string::npos && text[pos] == ']' ? pos : std::string::npos;
         }
         if (pos == std::string::npos || verb.empty() || !Run(verb, args))
             return false;
