@@ -76,24 +76,25 @@ lines() {
 shot() { mkdir -p "$ZEL_SHOTS" && sleep 1 && import -window root "$ZEL_SHOTS/$1.png"; }
 
 # ---- the runner ---------------------------------------------------------------
-# One file per road in TMP/roads (its header line, then its body), `use`
-# expanded; the files' $$ helpers in TMP/roads/prelude.
+# One file per road in TMP/roads (its header line, then its body), `use` and `each` expanded (in blocks too);
+# the files' $$ helpers in TMP/roads/prelude.
 split_roads() {
     awk -v out="$TMP/roads" '
+        function block(name, first, count, text, i) { # with $1.. the count fields from field first
+            if (!(name in body)) { print "unknown block " name > "/dev/stderr"; exit 2 }
+            text = body[name]
+            for (i = 1; i <= 9; i++) gsub("\\$" i, i <= count ? $(first + i - 1) : "", text)
+            return text
+        }
+        function emit(text) { if (defining != "") body[defining] = body[defining] text; else printf "%s", text > file }
         /^[ \t]*(#|$)/ { next }
         /^\$\$ / { sub(/^\$\$ /, ""); print > (out "/prelude"); next }
         /^define / { defining = $2; body[defining] = ""; next }
         defining != "" && /^end[ \t]*$/ { defining = ""; next }
-        defining != "" { body[defining] = body[defining] $0 "\n"; next }
+        /^[ \t]*use / { emit(block($2, 3, NF - 2)); next }
+        /^[ \t]*each / { for (k = 3; k <= NF; k++) emit(block($2, k, 1)); next }
         /^road / { if (file != "") close(file); file = sprintf("%s/%03d", out, ++n); print > file; next }
-        /^[ \t]*use / {
-            sub(/^[ \t]*use /, ""); name = $1; text = body[name]
-            if (!(name in body)) { print "unknown block " name > "/dev/stderr"; exit 2 }
-            for (i = 2; i <= NF; i++) gsub("\\$" (i - 1), $i, text)
-            gsub(/\$[1-9]/, "", text)
-            printf "%s", text > file; next
-        }
-        { print > file }' "$ZEL_SOURCE/tests/roads/common.def" "$1"
+        { emit($0 "\n") }' "$ZEL_SOURCE/tests/roads/common.def" "$1"
 }
 
 # The driver's scenario of a road: host commands become `host K` steps whose
