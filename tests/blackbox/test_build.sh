@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The two executables as shipped, read as the loaders of the oldest target
-# systems read them: imports only from the allowlist (tests/imports.allow:
-# KERNEL32, USER32, GDI32, ADVAPI32, LZ32, SHELL32; the LZ functions from
-# LZ32; no C runtime, no OLE32), no start-up code of a runtime, the program's
-# own version stamp block once in the file; for the shipped i686 file a 32-bit
-# GUI program with subsystem and OS version 3.10, at most 64 KB; each icon index it names, an icon group.
+# The two executables as shipped, read as the oldest target systems' loaders read them: imports only from the
+# allowlist (tests/imports.allow; the LZ functions from LZ32), no start-up code of a runtime, the program's own
+# version stamp block once; each icon index it names, an icon group; the i686 file a 32-bit GUI program with
+# subsystem and OS version 3.10, at most 64 KB.
 top=${ZEL_SOURCE:-$(cd "$(dirname "$0")/../.." && pwd)}
 allow=$top/tests/imports.allow
 failures=0

@@ -1,7 +1,5 @@
-// The check every fuzz target asserts its invariants with: a failed check
-// prints what failed and aborts, so libFuzzer keeps the input as a finding
-// and a replay stops after the name of the input. detail (a std::string
-// expression) is evaluated only then.
+// Every fuzz target's check: a failed one prints what failed, with detail (a std::string expression evaluated only
+// then), and aborts, so that libFuzzer keeps the input as a finding and a replay stops after the input's name.
 #pragma once
 
 #include <cstdio>

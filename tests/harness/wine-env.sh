@@ -1,14 +1,7 @@
-# Wine harness, sourced by the run script, ctest's emulator, the roads, the demo and the screenshots. Two kinds of
-# prefix: 64-bit (wine64, where the x86_64 unit test program runs) and 32-bit (WINEARCH=win32, where the shipped i686
-# SETUP.EXE runs). One template prefix of each kind per test run; each scenario gets its own prefix as an overlay of a
-# template (a copy where overlay mounts are refused). A prefix records its kind in its registry files ("#arch=win32"),
-# and the loader and wineserver always follow it. wh_template makes the templates, wh_new_prefix NAME [VERSION] a
-# prefix of kind WH_ARCH (32|64), wh_wine PREFIX ARGS runs its loader, wh_stop and wh_remove_root end and delete.
-# VERSION: win95, nt31, nt35, nt351, nt40 ...
-#
-# 32-bit Wine runs natively where the kernel runs 32-bit programs, and under qemu-i386 where it does not
-# (wh_probe32 decides once per run, WH_RUN32=native|qemu forces either; wh_enter32 puts a command where that path
-# works).
+# Wine harness (README.md): 64-bit prefixes for the x86_64 unit test program, 32-bit ones (WINEARCH=win32) for the
+# shipped i686 SETUP.EXE, each an overlay of its kind's template (a copy where overlay mounts are refused). A prefix
+# records its kind in its registry files ("#arch=win32"), and the loader and wineserver always follow it.
+# wh_new_prefix NAME [win95|nt31|nt35|nt351|nt40...] makes one of kind WH_ARCH (32|64); wh_wine PREFIX ARGS runs it.
 WH_LOADER64=${WH_LOADER64:-/usr/lib/wine/wine64}
 WH_SERVER64=${WH_SERVER64:-/usr/lib/wine/wineserver}
 WH_LOADER32=${WH_LOADER32:-/usr/lib/wine/wine}
@@ -40,9 +33,8 @@ wh_pe_arch() {
     case $machine in 014c) echo 32 ;; 8664) echo 64 ;; *) return 1 ;; esac
 }
 
-# Decided once per run and exported: WH_RUN32 (native or qemu) and WH_KERNEL32 (yes when the kernel itself runs
-# 32-bit programs). The kernel refuses the 32-bit loader with "Exec format error" where it has no IA32 emulation;
-# inside a run that already goes through qemu the loader starts either way, so the answer is inherited, not probed.
+# Exports WH_RUN32 (native|qemu) and WH_KERNEL32 (yes|no) once per run: a kernel without IA32 emulation refuses the
+# 32-bit loader with "Exec format error"; inside a run already under qemu the answer is inherited, not probed.
 wh_probe32() {
     [ -n "${WH_KERNEL32:-}" ] && [ -n "${WH_RUN32:-}" ] && return 0
     if [[ $("$WH_LOADER32" --version 2>&1) == *"Exec format error"* ]]; then WH_KERNEL32=no; else WH_KERNEL32=yes; fi
@@ -68,10 +60,8 @@ WH_BINFMT=':zel-qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00
 
 wh_binfmt_on() { [ "$(head -n 1 /proc/sys/fs/binfmt_misc/zel-qemu-i386 2>/dev/null)" = enabled ]; }
 
-# Runs COMMAND... where the decided path works: as it is on the native path or where the binfmt entry is already on;
-# otherwise in a user namespace of its own with its own binfmt_misc (kernels from 6.7) holding the entry, so that
-# every process below it, wineserver's children included, runs 32-bit ELF through qemu and nothing outside changes.
-# An older kernel shares one binfmt_misc: there the entry is made globally for the command's time and removed after.
+# Runs COMMAND... where the decided path works: for qemu, in a user namespace whose own binfmt_misc (kernels from
+# 6.7) sends every 32-bit ELF below it through qemu; on older kernels the entry is global for the command's time.
 wh_enter32() {
     wh_probe32 || return 1
     if [ "$WH_RUN32" = native ] || wh_binfmt_on; then
@@ -123,10 +113,9 @@ wh_make_template() {
     ) 9>"$WH_ROOT/template$arch.lock"
 }
 
-wh_template() {
-    local archs=("$@") arch rc=0 pids=()
-    [ ${#archs[@]} -gt 0 ] || archs=(64 32)
-    for arch in "${archs[@]}"; do
+wh_template() { # [ARCH...], both by default
+    local arch rc=0 pids=()
+    for arch in ${@:-64 32}; do
         wh_make_template "$arch" &
         pids+=($!)
     done
@@ -155,12 +144,10 @@ wh_release() {
 
 wh_remove_root() {
     local dir arch
-    for dir in "$WH_ROOT"/scenarios/*/prefix; do
-        if [ -d "$dir" ]; then wh_release "$dir"; fi
-    done
+    for dir in "$WH_ROOT"/scenarios/*/prefix; do [ ! -d "$dir" ] || wh_release "$dir"; done
     for arch in 64 32; do
         dir=$(wh_template_dir "$arch")
-        if [ -d "$dir" ]; then WINEPREFIX=$dir "$(wh_server "$arch")" -k 2>/dev/null || :; fi
+        [ ! -d "$dir" ] || WINEPREFIX=$dir "$(wh_server "$arch")" -k 2>/dev/null || :
     done
     rm -rf "$WH_ROOT"
 }
@@ -191,8 +178,7 @@ wh_new_prefix() {
 
 wh_wine() {
     local prefix=$1 arch
-    shift
-    arch=$(wh_prefix_arch "$prefix")
+    arch=$(wh_prefix_arch "$prefix") && shift
     WINEPREFIX=$prefix WINESERVER=$(wh_server "$arch") "$(wh_loader "$arch")" "$@"
 }
 

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Seeded faults: each tests/mutants/*.patch is a small realistic slip in the
-# product (its first line says which). For each, in a copy of the source tree:
-# apply it, rebuild (./run build), run the whole suite (stopping at the first
-# failure), and count the fault caught when a test fails. Prints a line per
-# fault and "caught k/n"; exit code 1 when a fault went unnoticed.
+# Seeded faults: each tests/mutants/*.patch is a small realistic slip in the product (its first line says which).
+# For each, in a copy of the source tree: apply it, rebuild, run the whole suite (stopping at the first failure);
+# a failed test catches it. Prints a line per fault and "caught k/n"; exit code 1 when a fault went unnoticed.
 #   tests/mutants/run.sh [PATCH...]       (default: every patch; minutes each)
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)

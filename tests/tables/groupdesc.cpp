@@ -1,5 +1,4 @@
-// Named shapes of Program Manager's group description: the fuzz target proves
-// the parse keeps inside the text and takes only whole items; these, the right fields.
+// Named shapes of Program Manager's group description: the right fields (the fuzz target: inside the text).
 #include "history/groupdesc.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// The version-stamp scan over chunks of 65000 bytes, where a reader looks first;
-// tests/fuzz/fuzz_stamp.cpp proves any stream and buffer size against a plain search.
+// The stamp scan at the edges of its 65000-byte chunks (fuzz_stamp.cpp: any stream against a plain search).
 #include "install/stampscan.h"
 
 #include <gtest/gtest.h>
