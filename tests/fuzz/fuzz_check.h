@@ -1,5 +1,6 @@
-// Every fuzz target's check: a failed one prints what failed, with detail (a std::string expression evaluated only
-// then), and aborts, so that libFuzzer keeps the input as a finding and a replay stops after the input's name.
+// Every fuzz target's check: a failed one prints what failed, with detail (a std::string expression,
+// evaluated only then), and aborts: libFuzzer keeps the input as a finding, and a replay stops after the
+// input's name.
 #pragma once
 
 #include <cstdio>
@@ -9,7 +10,7 @@
 #define FUZZ_CHECK(condition, detail)                                                                        \
     do {                                                                                                     \
         if (!(condition)) {                                                                                  \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n  %s\n", __FILE__, __LINE__, #condition,         \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n  %s\n", __FILE__, __LINE__, #condition,          \
                          std::string(detail).c_str());                                                       \
             std::abort();                                                                                    \
         }                                                                                                    \

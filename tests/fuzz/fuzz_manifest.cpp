@@ -1,11 +1,11 @@
-// Fuzz target: mkdist's manifest parser, its check of what the setup program can read, the disk layout and the
-// script text, as mkdist's Build runs them. No file is read: a SOURCE starting with digits stands for a file of
-// that many bytes, any other for 1000 bytes per character of its name.
-//   parse   a refusal names its line; every entry's disk name is its name (or name=) as stored, compressed or not.
-//   check   what is accepted is clean: 1 to 26 listed files, names of 1 to 127 characters without blanks, commas,
-//           quotes, control characters or separators, sizes a signed 32-bit field holds.
-//   script  each fileN value, read as the setup program reads it (128 bytes) and split by its own SplitFileEntry,
-//           gives back the entry.
+// Fuzz target: mkdist's manifest parser, its check of what the setup program can read, the disk layout and
+// the script text, as mkdist's Build runs them. No file is read: a SOURCE starting with digits stands for a
+// file of that many bytes, any other for 1000 bytes per character of its name.
+//   parse   a refusal names its line; every entry's disk name is its name (or name=) as stored.
+//   check   what is accepted is clean: 1 to 26 listed files, names of 1 to 127 characters without blanks,
+//           commas, quotes, control characters or separators, sizes a signed 32-bit field holds.
+//   script  each fileN value, read as the setup program reads it (128 bytes) and split by its own
+//           SplitFileEntry, gives back the entry.
 #include "fuzz_check.h"
 #include "install/fileentry.h"
 #include "layout.h"

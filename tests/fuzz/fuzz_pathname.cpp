@@ -15,8 +15,8 @@ bool ValidByTheRules(const std::string& name) {
     size_t colon = name.find(':');
     if (colon != std::string::npos && (colon != 1 || name.find(':', 2) != std::string::npos))
         return false;
-    // At most one dot in each component between separators (the colon after the drive letter separates too); a
-    // dot at the very first position does not count against a later one in the first component.
+    // At most one dot in each component between separators (the colon after the drive letter separates too);
+    // a dot at the very first position does not count against a later one in the first component.
     size_t start = 0;
     while (start <= name.size()) {
         size_t end = name.find_first_of("\\:", start);

@@ -50,8 +50,7 @@ struct Driver {
     DWORD timeout = 10000;
     DWORD slowdown = 1; // ZEL_SLOWDOWN: every wait limit times this, for a program run under emulation
     PROCESS_INFORMATION process = {};
-    bool started = false;
-    bool endLogged = false;
+    bool started = false, endLogged = false;
     std::set<HWND> seen;
     HWND mainWindow = NULL;
     HWND page = NULL;     // the page the last `page` step found
@@ -68,7 +67,6 @@ inline UINT AnswerTimeout() {
     return 2000 * d.slowdown;
 }
 
-// One transcript line.
 void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // True (and the exit code) once the program has ended.
 bool ProgramEnded(DWORD* code);

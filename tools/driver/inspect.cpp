@@ -3,7 +3,6 @@
 #include "resource.h"
 
 #include <algorithm>
-#include <set>
 #include <stdio.h>
 #include <string.h>
 
@@ -234,15 +233,10 @@ std::string DescribeDialog(HWND dialog, int page) {
 std::string Quote(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
-        char escape[8];
-        if (c == '\n') {
-            out += "\\n";
-        } else if (c < 0x20) {
-            snprintf(escape, sizeof escape, "\\x%02x", c);
-            out += escape;
-        } else {
-            out += (c == '"' || c == '\\' ? "\\" : "") + std::string(1, (char)c);
-        }
+        const char* form = c == '\n' ? "\\n" : c < 0x20 ? "\\x%02x" : c == '"' || c == '\\' ? "\\%c" : "%c";
+        char escaped[8];
+        snprintf(escaped, sizeof escaped, form, c);
+        out += escaped;
     }
     return out + "\"";
 }

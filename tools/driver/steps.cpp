@@ -199,9 +199,8 @@ static std::string StepKey(const Words& w, HWND) {
         return "no dialog to send the key to";
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
-    HWND focus = GetGUIThreadInfo(GetWindowThreadProcessId(target, NULL), &info) ? info.hwndFocus : NULL;
-    if (!focus)
-        focus = target;
+    bool known = GetGUIThreadInfo(GetWindowThreadProcessId(target, NULL), &info) && info.hwndFocus;
+    HWND focus = known ? info.hwndFocus : target;
     if (!box)
         d.leftPage = d.page;
     PostMessageA(focus, WM_KEYDOWN, key, 1);

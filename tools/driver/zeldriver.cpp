@@ -1,6 +1,6 @@
 // zeldriver.exe SCENARIO TRANSCRIPT
-// zeldriver.exe --osversion       prints "platform major minor" of GetVersionExA, then "major minor" of
-// GetVersion zeldriver.exe --syscolor N      prints "R G B" of system colour N
+// zeldriver.exe --osversion      prints "platform major minor" of GetVersionExA, "major minor" of GetVersion
+// zeldriver.exe --syscolor N     prints "R G B" of system colour N
 //
 // Runs SETUP.EXE the way a user would, by a scenario file, and writes a transcript of every window the
 // program showed and every step taken. Exit code 0 when every step passed; 1 on the first failed step,

@@ -1,26 +1,22 @@
-// progman.exe: a Program Manager for the roads. A DDEML server, service and
-// topic PROGMAN, that runs the command strings Setup sends (CreateGroup,
-// ShowGroup, AddItem, ReplaceItem, DeleteGroup), answers the CF_TEXT request
-// of a group name with the group's description in the published format,
-// keeps its groups in a state file between runs and logs what it was asked.
+// progman.exe: a Program Manager for the roads. A DDEML server, service and topic PROGMAN, that runs the
+// command strings Setup sends (CreateGroup, ShowGroup, AddItem, ReplaceItem, DeleteGroup), answers the
+// CF_TEXT request of a group name with the group's description in the published format, keeps its groups in
+// a state file between runs and logs what it was asked.
 //
 //   progman.exe --log FILE --state FILE [--stall N]
-//   --log FILE    one line per event (LF ends): CONNECT | CONNECT refused |
-//                 EXECUTE <text> | EXECUTE-FAILED <text> | REQUEST <item> |
-//                 REQUEST-FAILED <item>
-//   --state FILE  the groups, read at start and written after every command:
+//   --log FILE    one line per event (LF ends): CONNECT | CONNECT refused | EXECUTE <text> |
+//                 EXECUTE-FAILED <text> | REQUEST <item> | REQUEST-FAILED <item>
+//   --state FILE  the groups, read at start and written after every command (items after their group):
 //                   group<TAB>name<TAB>show command
 //                   item<TAB>name<TAB>command line<TAB>default dir<TAB>icon path<TAB>icon index
-//                 (items follow their group, first to last). Its folder, made when
-//                 missing, also holds the files a road steers it with:
+//                 Its folder, made when missing, also holds the files a road steers it with:
 //                   ready        written once the service is registered
 //                   away         while it exists, every conversation is refused
 //                   nocreate     while it exists, CreateGroup is refused
 //                   description  while it exists, a group's description is its bytes
 //                   go           ends the stall below
-//   --stall N     the Nth command or request is logged and done, but answered only
-//                 once "go" exists (at most 4 s later, within Setup's timeouts): a
-//                 moment to interrupt Setup
+//   --stall N     the Nth command or request is logged and done, but answered only once "go" exists (at
+//                 most 4 s later, within Setup's timeouts): a moment to interrupt Setup
 // Exit code 2 for bad options, 3 when DDEML does not start.
 #include <windows.h>
 #include <ddeml.h>
@@ -64,11 +60,9 @@ bool Present(const char* name) {
     return GetFileAttributesA((options.folder + name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string ReadFile(const std::string& path, bool* found = nullptr) {
+std::string ReadFile(const std::string& path) {
     std::string text;
     FILE* file = fopen(path.c_str(), "rb");
-    if (found)
-        *found = file != nullptr;
     if (!file)
         return text;
     char chunk[4096];
@@ -135,8 +129,8 @@ std::string Trim(const std::string& s) {
     return begin == std::string::npos ? "" : s.substr(begin, end - begin + 1);
 }
 
-// The program of a command line: up to the blank after ".exe" (or another
-// program extension), else the whole line. Its directory becomes the item's.
+// The program of a command line: up to the blank after ".exe" (or another program extension), else the whole
+// line.
 std::string ProgramOf(const std::string& line) {
     for (size_t blank = line.find(' '); blank != std::string::npos; blank = line.find(' ', blank + 1)) {
         std::string ext = blank >= 4 ? line.substr(blank - 4, 4) : "";
@@ -197,21 +191,15 @@ bool Run(const std::string& verb, const std::vector<std::string>& a) {
         }
         return false;
     }
-    if (Same(verb, "DeleteGroup")) {
-        for (size_t i = 0; i < groups.size(); ++i) {
-            if (Same(groups[i].name, first)) {
-                groups.erase(groups.begin() + (long)i);
-                return true;
-            }
-        }
-        return false;
-    }
-    return false;
+    Group* g = Same(verb, "DeleteGroup") ? Find(first) : nullptr;
+    if (g)
+        groups.erase(groups.begin() + (g - groups.data()));
+    return g != nullptr;
 }
 
-// "[Verb(arg, "arg", ...)][Verb2]": arguments lose their blanks and quotes;
-// quotes protect commas, brackets and parentheses; anything between a bare
-// ")" and the "]" refuses the command. Stops at the first refused command.
+// "[Verb(arg, "arg", ...)][Verb2]": arguments lose their blanks and quotes; quotes protect commas, brackets
+// and parentheses; anything between a bare ")" and the "]" refuses the command. Stops at the first refused
+// command.
 bool Execute(const std::string& text) {
     size_t pos = 0;
     bool any = false;
@@ -278,11 +266,12 @@ HDDEDATA OnExecute(HDDEDATA data) {
 HDDEDATA OnRequest(UINT format, HSZ item) {
     char name[256] = "";
     DdeQueryStringA(ddeInstance, item, name, sizeof name, CP_WINANSI);
-    bool given = false;
-    std::string answer = ReadFile(options.folder + "description", &given);
-    if (!given && Find(name))
-        answer = Describe(*Find(name)) + std::string(1, '\0');
-    bool answered = format == CF_TEXT && (given || Find(name));
+    bool given = Present("description");
+    Group* group = Find(name);
+    std::string answer = given   ? ReadFile(options.folder + "description")
+                         : group ? Describe(*group) + '\0'
+                                 : "";
+    bool answered = format == CF_TEXT && (given || group);
     Log((answered ? "REQUEST " : "REQUEST-FAILED ") + std::string(name));
     StallWhenAsked();
     return answered ? DdeCreateDataHandle(ddeInstance, (LPBYTE)answer.data(), (DWORD)answer.size(), 0, item,
