@@ -1,5 +1,5 @@
-// mkdist's messages for what the setup program could not read, and its compression of what
-// repeats; tests/fuzz (manifest, szdd) and the roads prove the rest.
+// mkdist's messages for what the setup program could not read, and its compression of what repeats;
+// tests/fuzz (manifest, szdd) and the roads (copy.road: 27 files refused, nothing written) prove the rest.
 #include "layout.h"
 #include "szdd.h"
 
@@ -9,15 +9,11 @@ TEST(Mkdist, RefusalsSayWhy) {
     auto File = [](std::string n, uint64_t size = 1) {
         return dist::Entry{1, "", n, n, n, false, true, size, size};
     };
-    std::vector<dist::Entry> many;
-    for (int i = 0; i < 27; ++i)
-        many.push_back(File("F" + std::to_string(i)));
     const struct {
         std::string version;
         std::vector<dist::Entry> entries;
         std::string pathname, message;
     } cases[] = {
-        {"1.K2", many, "", "27 files to install: the setup program takes at most 26"},
         {"1.K2", {File("MY FILE.EXE")}, "", "contains a blank or a comma"},
         {"1.K2", {File(std::string(128, 'N'))}, "", "longer than 127 characters"},
         {"1.K2", {File(std::string(61, 'e'), 10)}, "", "file entry \"1 eee"},
