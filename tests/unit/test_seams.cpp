@@ -11,6 +11,7 @@
 #include "ntconfig/snmp.h"
 #include "resources/resource.h"
 #include <ddeml.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -158,10 +159,7 @@ TEST(Seams, BrushesFormatterAndStampBuffer) {
     EXPECT_FALSE(FormatText(large, sizeof large, "%s", std::string(1100, 'x').c_str())); // wvsprintfA's limit
     // 65000 - 641 * 100 = 900: the first size the heap grants; the stamp straddles two chunks of it
     std::string file = std::string(1800 - 4, '.') + std::string((const char*)ownVersionStamp, kStampSize);
-    HANDLE f = CreateFileA("stamp.bin", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written;
-    WriteFile(f, file.data(), (DWORD)file.size(), &written, NULL);
-    CloseHandle(f);
+    std::ofstream("stamp.bin", std::ios::binary) << file;
     stampBufferAlloc = SmallHeap;
     unsigned char block[kStampSize];
     EXPECT_EQ(ReadVersionStamp("stamp.bin", block), 1);
