@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Runs the roads of a road file through the real SETUP.EXE, each in a Wine
-# prefix of its own:  tests/blackbox/road.sh FILE.road [NAME...]
-#
-# The road format and the host helpers below are described in README.md (Tests).
+# Runs the roads of a road file through the real SETUP.EXE, each in a Wine prefix of its own (the road format
+# and the host helpers below: README.md, Tests):  tests/blackbox/road.sh FILE.road [NAME...]
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ZEL_SOURCE=${ZEL_SOURCE:-$(cd "$here/../.." && pwd)}
 ZEL_BUILD=${ZEL_BUILD:-$ZEL_SOURCE/build/x86_64}
@@ -97,8 +95,7 @@ split_roads() {
         { emit($0 "\n") }' "$ZEL_SOURCE/tests/roads/common.def" "$1"
 }
 
-# The driver's scenario of a road: host commands become `host K` steps whose
-# commands wait in C:\zelroad\K.
+# The driver's scenario of a road: host commands become `host K` steps, command K waiting in C:\zelroad\K.
 scenario_of() {
     local k=0 line build
     build=$(win "$BUILD")

@@ -10,10 +10,8 @@
 #include <cstring>
 #include <string>
 
-namespace {
-
 // The fields an independent reading of the entry finds: runs between blanks and commas.
-std::string Field(const std::string& text, int n) {
+static std::string Field(const std::string& text, int n) {
     size_t i = 0;
     for (int k = 0; k <= n; ++k) {
         i = text.find_first_not_of(" ,", i);
@@ -27,12 +25,10 @@ std::string Field(const std::string& text, int n) {
     return "";
 }
 
-int AtoiClamped(const std::string& s) {
+static int AtoiClamped(const std::string& s) {
     long long v = strtoll(s.c_str(), nullptr, 10);
     return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : (int)v;
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), size));

@@ -14,9 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-bool Clean(const std::string& name) {
+static bool Clean(const std::string& name) {
     if (name.empty() || name.size() > dist::kMaxName)
         return false;
     for (unsigned char c : name)
@@ -25,7 +23,7 @@ bool Clean(const std::string& name) {
     return true;
 }
 
-void CheckScript(const std::vector<dist::Entry>& placed, const dist::Autorun& autorun, size_t bound) {
+static void CheckScript(const std::vector<dist::Entry>& placed, const dist::Autorun& autorun, size_t bound) {
     const std::string text = dist::ScriptText("1.K2", placed, autorun);
     FUZZ_CHECK(text.size() <= bound, "script of " + std::to_string(text.size()) + " bytes");
     int n = 0;
@@ -44,8 +42,6 @@ void CheckScript(const std::vector<dist::Entry>& placed, const dist::Autorun& au
                    "read otherwise: " + value);
     }
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<dist::Entry> entries;

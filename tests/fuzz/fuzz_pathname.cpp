@@ -7,9 +7,7 @@
 #include <cstring>
 #include <string>
 
-namespace {
-
-bool ValidByTheRules(const std::string& name) {
+static bool ValidByTheRules(const std::string& name) {
     if (name.find_first_of("^&*=|;,<>?/\"") != std::string::npos)
         return false;
     size_t colon = name.find(':');
@@ -32,8 +30,6 @@ bool ValidByTheRules(const std::string& name) {
     }
     return true;
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string input(reinterpret_cast<const char*>(data), size);

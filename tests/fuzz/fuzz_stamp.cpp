@@ -11,14 +11,12 @@
 #include <string>
 #include <vector>
 
-namespace {
-
 struct Stream {
     const uint8_t* data;
     size_t size, position;
 };
 
-int Read(void* context, unsigned char* buffer, int length) {
+static int Read(void* context, unsigned char* buffer, int length) {
     Stream* s = static_cast<Stream*>(context);
     size_t n = std::min((size_t)length, s->size - s->position);
     memcpy(buffer, s->data + s->position, n);
@@ -26,14 +24,12 @@ int Read(void* context, unsigned char* buffer, int length) {
     return (int)n;
 }
 
-int ReadAt(void* context, long long offset, unsigned char* buffer, int length) {
+static int ReadAt(void* context, long long offset, unsigned char* buffer, int length) {
     Stream* s = static_cast<Stream*>(context);
     FUZZ_CHECK(offset >= 0, "a positioned read before the start: " + std::to_string(offset));
     s->position = std::min((size_t)offset, s->size);
     return Read(context, buffer, length);
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2)

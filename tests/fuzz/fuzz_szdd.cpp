@@ -11,11 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace {
-
 // Expands image into out (at most its expanded size, never more than 9 bytes per body byte, the most an item
 // yields). False for a bad header or a body that ends before the size is reached.
-bool Expand(const std::vector<uint8_t>& image, std::vector<uint8_t>* out) {
+static bool Expand(const std::vector<uint8_t>& image, std::vector<uint8_t>* out) {
     static const uint8_t kMagic[9] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33, 'A'};
     if (image.size() < 14 || memcmp(image.data(), kMagic, 9) != 0)
         return false;
@@ -47,8 +45,6 @@ bool Expand(const std::vector<uint8_t>& image, std::vector<uint8_t>* out) {
     }
     return true;
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> input(data, data + size), file(input.begin() + (size ? 1 : 0), input.end()), ours,

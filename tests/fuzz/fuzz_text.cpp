@@ -13,13 +13,11 @@
 #include <cstring>
 #include <string>
 
-namespace {
-
-int Sign(int v) {
+static int Sign(int v) {
     return (v > 0) - (v < 0);
 }
 
-int Reference(const std::string& a, const std::string& b) {
+static int Reference(const std::string& a, const std::string& b) {
     auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
     for (size_t i = 0;; ++i) {
         int x = i < a.size() ? fold((unsigned char)a[i]) : 0,
@@ -28,8 +26,6 @@ int Reference(const std::string& a, const std::string& b) {
             return Sign(x - y);
     }
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string input(reinterpret_cast<const char*>(data), size);

@@ -14,7 +14,6 @@ TEST(GaugeShares, NamedCases) {
     } cases[] = {
         // 3 pixels and 10,000 bytes a percent: 150, 90, 60; the 2 left go to the third at 60 and 61
         {302, 1000000, {500000, 300000, 200000}, {150, 90, 62}},
-        {302, 1000000, {1000000}, {302}},                   // one file: the whole width
         {302, 1000000, {995000, 1000, 4000}, {297, 3, 2}},  // under one percent: left-over pixels only
         {100, 199, {99, 100}, {99, 1}},                     // over the width: the first largest gives back
         {100, 1000, {2000, 1500, 500}, {0, 50, 50}},        // far over: the next largest gives the rest

@@ -187,7 +187,6 @@ static int RunScenario(FILE* scenario) {
 }
 
 int main(int argc, char** argv) {
-    // --osversion: what GetVersionExA and GetVersion report, for the harness to check its personalities.
     OSVERSIONINFOA info = {};
     info.dwOSVersionInfoSize = sizeof info;
     if (argc == 2 && strcmp(argv[1], "--osversion") == 0 && GetVersionExA(&info)) {

@@ -21,6 +21,7 @@
 #include <windows.h>
 #include <ddeml.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -43,10 +44,9 @@ struct {
 } options;
 
 std::vector<Group> groups;
-std::string active; // the group the last CreateGroup or ShowGroup named
-size_t replaceAt;   // the slot ReplaceItem emptied, taken by the next AddItem
-bool replacing;     // whether there is one
-long transactions;  // commands and requests so far
+std::string active;          // the group the last CreateGroup or ShowGroup named
+size_t replaceAt = SIZE_MAX; // the slot ReplaceItem emptied, taken by the next AddItem; SIZE_MAX: none
+long transactions;           // commands and requests so far
 DWORD ddeInstance;
 HSZ service;
 
@@ -153,8 +153,8 @@ bool AddItem(const std::vector<std::string>& a) {
         item.iconPath = a[2];
     if (a.size() > 3 && !a[3].empty())
         item.iconIndex = a[3];
-    size_t slot = replacing && replaceAt <= g->items.size() ? replaceAt : g->items.size();
-    replacing = false;
+    size_t slot = replaceAt <= g->items.size() ? replaceAt : g->items.size();
+    replaceAt = SIZE_MAX;
     g->items.insert(g->items.begin() + (long)slot, item);
     return true;
 }
@@ -185,7 +185,6 @@ bool Run(const std::string& verb, const std::vector<std::string>& a) {
             if (Same(g->items[i].name, first)) {
                 g->items.erase(g->items.begin() + (long)i);
                 replaceAt = i;
-                replacing = true;
                 return true;
             }
         }
