@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# ./run fuzz [--merge] [seconds] [name...] (README.md, Fuzzing). Exit code 1 on a
-# finding, 2 when the targets do not build.
+# ./run fuzz [--merge] [seconds] [name...] (README.md, Fuzzing). Exit code 1 on a finding, 2 on a failed build.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${ZEL_FUZZ_BUILD:-$here/../../build/fuzz}

@@ -1,6 +1,5 @@
-// Every fuzz target's check: a failed one prints what failed, with detail (a std::string expression,
-// evaluated only then), and aborts: libFuzzer keeps the input as a finding, and a replay stops after the
-// input's name.
+// Every fuzz target's check: a failed one prints what failed and detail (a std::string expression, evaluated
+// only then) and aborts, so libFuzzer keeps the input as a finding and a replay stops at it.
 #pragma once
 
 #include <cstdio>

@@ -1,6 +1,5 @@
-// Fuzz target: the split of a setup-script file entry. An accepted entry has four non-empty fields without
-// blanks or commas that fit their buffers, a size within the 32-bit range, and numbers read like atoi; a
-// refused one leaves the record untouched.
+// Fuzz target: a setup-script file entry's split. Accepted: four fields without blanks or commas that fit
+// their buffers, a size within 32 bits, numbers read like atoi; refused: the record left as it was.
 #include "fuzz_check.h"
 #include "install/fileentry.h"
 

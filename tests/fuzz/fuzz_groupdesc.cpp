@@ -1,7 +1,6 @@
-// Fuzz target: the parse of Program Manager's description of a group, given exactly the bytes received (no
-// terminator after them, so a read past the text is caught). Every item kept must be complete: its fields lie
-// inside the text, in order, and hold no line end; there are never more than the first line states, nor more
-// than the text could hold.
+// Fuzz target: the parse of Program Manager's group description, given exactly the bytes received (no
+// terminator, so a read past them is caught). Each item kept is whole: fields inside the text, in order,
+// without line ends; never more items than the first line states, nor than the text could hold.
 #include "fuzz_check.h"
 #include "history/groupdesc.h"
 

@@ -1,7 +1,6 @@
-// Fuzz target: the version-stamp scan over a stream read in chunks. Input: two bytes choosing the work
-// buffer's size (82 to 65000 bytes, as the reader's shrinking allocation can give), then the stream. The
-// block found must be the 81 bytes at the first signature of the whole stream, bytes past its end read as
-// zeros, whatever the chunks; no signature, no block.
+// Fuzz target: the stamp scan over a stream read in chunks. Input: two bytes choosing the work buffer's size
+// (82 to 65000 bytes, as the reader's shrinking allocation can give), then the stream. Whatever the chunks,
+// the block is the 81 bytes at the stream's first signature, zeros past its end; no signature, no block.
 #include "fuzz_check.h"
 #include "install/stampscan.h"
 

@@ -1,5 +1,4 @@
-// The copy page's gauge split over the files in cases checked by hand; tests/fuzz/fuzz_gauge.cpp
-// proves for any input that no share is negative and that they add up to the width.
+// The gauge's shares in cases checked by hand (fuzz_gauge.cpp: never negative, adding up to the width).
 #include "install/gauge.h"
 
 #include <gtest/gtest.h>

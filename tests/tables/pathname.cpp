@@ -1,5 +1,4 @@
-// The path page's forbidden characters and not-enough-space message; tests/fuzz/fuzz_pathname.cpp proves
-// the name check, the completion and the drive root against their rules.
+// The path page's forbidden characters and not-enough-space message (fuzz_pathname.cpp: the rules at large).
 #include "pages/pathname.h"
 
 #include <gtest/gtest.h>

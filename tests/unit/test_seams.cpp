@@ -1,7 +1,6 @@
 // What Wine cannot make happen to a black-box run (its token always lists the Administrators, GetVersionExA
-// never fails, DDEML always starts, a restart really ends the Wine session), made in this process: one
-// platform function points at a stand-in, start-up runs, and each box and page it opens is recorded and
-// answered.
+// never fails, DDEML always starts, a restart really ends the Wine session), made here: one platform function
+// points at a stand-in, start-up runs, and each box and page it opens is recorded and answered.
 #include "app/app.h"
 #include "app/paint.h"
 #include "app/state.h"
@@ -107,8 +106,7 @@ TEST(Seams, StartUpWhenThePlatformRefuses) {
     DeleteFileA(history);
 }
 
-// Windows NT 3.5 and 3.51 act alike everywhere, and 3.1 differs only where the
-// NT configuration copies the boot driver: the kinds apart are told here.
+// Windows NT 3.5 and 3.51 act alike everywhere; 3.1 differs only where the boot driver is copied.
 TEST(Seams, OsKindFor) {
     const DWORD rows[][4] = {
         {2, 3, 10, 0}, {2, 3, 50, 1}, {2, 3, 1, 0}, {2, 3, 5, 1}, {2, 3, 51, 2},
@@ -139,8 +137,7 @@ TEST(Seams, SnmpRuntimeIntoWindows95SystemDirectory) {
     EXPECT_TRUE(RemoveDirectoryA("C:\\seam95\\SYSTEM") && RemoveDirectoryA("C:\\seam95")); // and no SYSTEM32
 }
 
-// What no window shows: one brush per colour for the control colours, and the
-// formatter and the stamp reader's work buffer at their limits.
+// What no window shows: one brush per control colour, the formatter and the stamp buffer at their limits.
 static std::vector<size_t> asked;
 static void* SmallHeap(size_t size) {
     asked.push_back(size);

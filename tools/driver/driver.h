@@ -55,8 +55,7 @@ struct Driver {
     HWND mainWindow = NULL;
     HWND page = NULL;     // the page the last `page` step found
     HWND leftPage = NULL; // the page a click or key acted on; may still be closing
-    // Pages (but the copy and wait pages, which may come and go between two looks) and boxes the program
-    // showed that no step has claimed yet: a road asserts every one it passes through.
+    // Pages and boxes shown that no step has claimed yet (the top of zeldriver.cpp says which must be).
     std::vector<std::pair<HWND, std::string>> unclaimed;
     std::vector<HANDLE> fixtures; // processes started by `spawn`, ended with the road
 };

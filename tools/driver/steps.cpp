@@ -1,6 +1,5 @@
-// The scenario steps, one function each, and the table that names them: first the steps on the program's
-// windows, then those beyond them (the road runner's host commands, fixtures, holding a file open, the
-// registry and the services the program reads and leaves).
+// The scenario steps, one function each, and the table naming them: first those on the program's windows,
+// then the rest (the road runner's host commands, fixtures, a file held open, the registry, the services).
 #include "driver.h"
 
 #include "resource.h"

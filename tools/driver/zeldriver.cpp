@@ -46,8 +46,7 @@
 //   regset HKLM\KEY VALUE sz|expand DATA                                    make it hold...
 //   service NAME absent | is PATH running|stopped | create PATH | start
 //
-// A program still running when the scenario ends is terminated (and the transcript says so): the
-// scenario's last step decides what was expected.
+// A program still running at the end is terminated (the transcript says so): the last step decides.
 #include "driver.h"
 
 #include "resource.h"
