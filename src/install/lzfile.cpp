@@ -1,7 +1,7 @@
 #include "install/lzfile.h"
 
-#include "app/lateapi.h"
-#include "app/text.h"
+#include "base/lateapi.h"
+#include "base/text.h"
 
 #include <windows.h>
 #include <lzexpand.h>

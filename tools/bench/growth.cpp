@@ -24,11 +24,11 @@
 // file is dated an hour back, as one written by an earlier run is: Wine's
 // profile functions parse a file again at every call while it is less than
 // 2.1 s old, and keep it parsed otherwise.
+#include "app/script.h"
+#include "base/state.h"
 #include "clock.h"
-#include "app/state.h"
 #include "history/history.h"
-#include "history/removal.h"
-#include "install/script.h"
+#include "removal/removal.h"
 
 #include <windows.h>
 #include <ddeml.h>

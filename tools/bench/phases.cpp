@@ -29,16 +29,16 @@
 // One line per phase: "sample phase.NAME ROUND MS". SOURCEDIR (a Windows path
 // without a trailing backslash) holds the SETUP.INI to read. The service, the
 // history and the files the phases make are removed again at the end.
-#include "clock.h"
 #include "app/app.h"
 #include "app/mainwnd.h"
-#include "app/paint.h"
-#include "app/state.h"
+#include "app/script.h"
+#include "base/state.h"
+#include "clock.h"
 #include "history/history.h"
-#include "install/script.h"
 #include "ntconfig/ntconfig.h"
 #include "ntconfig/service.h"
 #include "pages/pages.h"
+#include "pages/paint.h"
 #include "resources/resource.h"
 
 #include <windows.h>
