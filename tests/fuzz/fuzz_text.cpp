@@ -2,7 +2,7 @@
 // comparison folds A-Z only and orders bytes unsigned, a prefix first; numbers read like atoi, held at the
 // ends of the 32-bit range; decimals of any 64-bit value; appends that refuse instead of cutting. Input: two
 // texts separated by a NUL byte.
-#include "app/text.h"
+#include "base/text.h"
 #include "fuzz_check.h"
 #include "install/stampscan.h"
 
