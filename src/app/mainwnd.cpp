@@ -1,16 +1,16 @@
 #include "app/mainwnd.h"
 
-#include "app/commands.h"
-#include "app/geometry.h"
-#include "app/lateapi.h"
-#include "app/paint.h"
-#include "app/state.h"
-#include "app/text.h"
+#include "base/geometry.h"
+#include "base/lateapi.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "history/history.h"
-#include "install/copyengine.h"
 #include "ntconfig/ntconfig.h"
 #include "ntconfig/service.h"
+#include "pages/commands.h"
+#include "pages/copypage.h"
 #include "pages/pages.h"
+#include "pages/paint.h"
 #include "resources/resource.h"
 #include "shell/progman.h"
 
@@ -29,23 +29,6 @@ static const char kNoPrivilege[] =
     "Could not get security privileges to do a Shutdown.\n\nPlease Shutdown from Program Manager.";
 static const char kNoDde[] = "Setup could not start the DDE library and cannot continue.";
 
-void PostWizardCommand(int command) {
-    PostMessageA(g.mainWindow, WM_COMMAND, (WPARAM)command, 0);
-}
-
-void EndProgram() {
-    PostMessageA(g.mainWindow, WM_DESTROY, 0, 0);
-}
-
-void CenterDialog(HWND reference, HWND dialog) {
-    RECT dialogRect, referenceRect;
-    GetWindowRect(dialog, &dialogRect);
-    GetWindowRect(reference, &referenceRect);
-    int x = CenteredStart(dialogRect.left, dialogRect.right, referenceRect.left, referenceRect.right);
-    int y = CenteredStart(dialogRect.top, dialogRect.bottom, referenceRect.top, referenceRect.bottom);
-    SetWindowPos(dialog, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
 int EnableShutdownPrivilege() {
     HANDLE token;
     if (!LateOpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
@@ -59,24 +42,6 @@ int EnableShutdownPrivilege() {
     }
     CloseHandle(token);
     return enabled;
-}
-
-INT_PTR CALLBACK WaitDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG:
-        CenterDialog(g.mainWindow, dialog);
-        return TRUE;
-    case WM_CLOSE:
-        DestroyWindow(dialog);
-        return FALSE;
-    case WM_MOUSEMOVE:
-        ShowCursor(FALSE);
-        g.savedCursor = SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
-        ShowCursor(TRUE);
-        return FALSE;
-    default:
-        return IsCtlColorMessage(message) ? AnswerCtlColor(wParam) : FALSE;
-    }
 }
 
 static LRESULT OnCreate(HWND window, LPARAM lParam) {

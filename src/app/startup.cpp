@@ -1,13 +1,14 @@
 #include "app/app.h"
 
-#include "app/commands.h"
-#include "app/lateapi.h"
 #include "app/mainwnd.h"
-#include "app/state.h"
-#include "app/text.h"
+#include "app/script.h"
+#include "base/lateapi.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "history/history.h"
-#include "install/script.h"
 #include "ntconfig/service.h"
+#include "pages/commands.h"
+#include "pages/pages.h"
 #include "resources/resource.h"
 
 static const char kUninstallSwitch[] = "-uninstall";

@@ -3,8 +3,8 @@
 // and stays readable by any earlier copy of the uninstaller.
 #include "history/history.h"
 
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "install/stamp.h"
 
 #include <windows.h>

@@ -2,8 +2,8 @@
 // installation goes on whatever it finds.
 #include "install/driver.h"
 
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "install/stamp.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "install/fileentry.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 static int IsEntryDelimiter(char c) {
     return c == ' ' || c == ',';

@@ -1,15 +1,7 @@
-// One record of the setup script's file table and the split of a script
-// entry into it. Pure: no <windows.h>, no C runtime.
+// The split of a setup script entry into a file record. Pure: no <windows.h>, no C runtime.
 #pragma once
 
-enum { kMaxFiles = 26 }; // records in the file table
-
-struct FileRecord {
-    int disk;             // distribution disk that holds the file; only shown in the disk prompt
-    char sourceName[128]; // relative to the source directory, possibly compressed
-    char targetName[128]; // relative to the install directory
-    int size;             // bytes the installed file needs
-};
+#include "base/filerecord.h"
 
 // Splits one file entry at runs of blanks and commas into disk, source name,
 // target name and size (read like atoi), ignoring further fields. Returns 1

@@ -1,8 +1,8 @@
 #include "install/lzfile.h"
 
-#include "app/lateapi.h"
-#include "app/state.h"
-#include "app/text.h"
+#include "base/lateapi.h"
+#include "base/state.h"
+#include "base/text.h"
 
 #include <windows.h>
 #include <lzexpand.h>

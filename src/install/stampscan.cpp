@@ -4,7 +4,7 @@
 // reads the program itself.
 #include "install/stampscan.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 // The program's own stamp: version 1.BD.
 __attribute__((used)) const unsigned char ownVersionStamp[kStampSize] = {

@@ -3,9 +3,9 @@
 // without its logger, and the wizard goes on.
 #include "ntconfig/service.h"
 
-#include "app/state.h"
-#include "app/lateapi.h"
-#include "app/text.h"
+#include "base/lateapi.h"
+#include "base/state.h"
+#include "base/text.h"
 
 #include <windows.h>
 

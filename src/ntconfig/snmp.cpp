@@ -1,7 +1,7 @@
 #include "ntconfig/snmp.h"
 
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "history/history.h"
 #include "install/lzfile.h"
 

@@ -3,11 +3,10 @@
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
-#include "app/commands.h"
-#include "app/mainwnd.h"
-#include "app/paint.h"
-#include "app/state.h"
-#include "history/removal.h"
+#include "base/state.h"
+#include "pages/commands.h"
+#include "pages/paint.h"
+#include "removal/removal.h"
 #include "resources/resource.h"
 
 static const char kCannotReplace[] =

@@ -3,10 +3,9 @@
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
-#include "app/commands.h"
-#include "app/mainwnd.h"
-#include "app/paint.h"
-#include "app/state.h"
+#include "base/state.h"
+#include "pages/commands.h"
+#include "pages/paint.h"
 #include "resources/resource.h"
 
 // Start-up opens this page without any Exit button having set the back

@@ -1,9 +1,8 @@
 #include "pages/pagekit.h"
 
-#include "app/mainwnd.h"
-#include "app/paint.h"
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
+#include "pages/paint.h"
 
 static const char kNothingChanged[] = "UnInstall has not changed your system in any way.";
 static const char kRemoved[] = "UnInstall has successfully removed ZEL Vantorix\nfrom %s.";

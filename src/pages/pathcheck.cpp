@@ -2,7 +2,7 @@
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 int DirectoryExists(const char* path) {
     DWORD attributes = GetFileAttributesA(path);

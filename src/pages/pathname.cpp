@@ -1,6 +1,6 @@
 #include "pages/pathname.h"
 
-#include "app/text.h"
+#include "base/text.h"
 #include "install/stampscan.h"
 
 static int IsForbiddenPathChar(char c) {

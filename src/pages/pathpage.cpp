@@ -4,13 +4,13 @@
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
-#include "app/commands.h"
-#include "app/mainwnd.h"
-#include "app/paint.h"
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "history/history.h"
+#include "install/fileentry.h"
 #include "install/stamp.h"
+#include "pages/commands.h"
+#include "pages/paint.h"
 #include "resources/resource.h"
 
 static const char kInvalidPath[] = "The pathname you have entered is invalid.";

@@ -3,13 +3,12 @@
 #include "pages/pagekit.h"
 #include "pages/pages.h"
 
-#include "app/commands.h"
-#include "app/mainwnd.h"
-#include "app/paint.h"
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "history/history.h"
-#include "history/removal.h"
+#include "pages/commands.h"
+#include "pages/paint.h"
+#include "removal/removal.h"
 #include "resources/resource.h"
 
 static const char kUninstallIntro[] = "This program will uninstall Vantorix from\nyour system.";

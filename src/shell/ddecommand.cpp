@@ -1,6 +1,6 @@
 #include "shell/ddecommand.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 static int NeedsQuotes(const char* argument) {
     for (const char* c = argument; *c != '\0'; ++c)

@@ -1,7 +1,7 @@
 #include "shell/progman.h"
 
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "history/groupdesc.h"
 #include "install/stamp.h"
 #include "resources/resource.h"

@@ -1,7 +1,7 @@
 #include "shell/shortcuts.h"
 
-#include "app/lateapi.h"
-#include "app/text.h"
+#include "base/lateapi.h"
+#include "base/text.h"
 #include "shell/progman.h"
 
 #include <windows.h>

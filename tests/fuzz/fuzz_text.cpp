@@ -1,7 +1,7 @@
 // Fuzz target: version comparison and the number helpers against independent readings: the comparison folds
 // A-Z only and orders bytes unsigned, a prefix first; numbers read like atoi, held at the ends of the 32-bit
 // range; decimals of any 64-bit value; appends refuse instead of cutting. Input: two texts split by a NUL.
-#include "app/text.h"
+#include "base/text.h"
 #include "fuzz_check.h"
 #include "install/stampscan.h"
 

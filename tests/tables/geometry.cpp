@@ -1,5 +1,5 @@
 // The drawing's arithmetic by the cases a user's screen shows.
-#include "app/geometry.h"
+#include "base/geometry.h"
 
 #include <gtest/gtest.h>
 #include <vector>

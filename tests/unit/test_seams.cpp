@@ -2,12 +2,12 @@
 // never fails, DDEML always starts, a restart really ends the Wine session), made here: one platform function
 // points at a stand-in, start-up runs, and each box and page it opens is recorded and answered.
 #include "app/app.h"
-#include "app/paint.h"
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "history/history.h"
 #include "install/stamp.h"
 #include "ntconfig/snmp.h"
+#include "pages/paint.h"
 #include "resources/resource.h"
 #include <ddeml.h>
 #include <fstream>

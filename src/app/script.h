@@ -2,7 +2,7 @@
 // space; and the reconciliation of the install history with the disk.
 #pragma once
 
-#include "app/state.h"
+#include "base/state.h"
 
 // 1 when the wizard may start, 0 when the script is missing or unusable (the
 // message has been shown). In UnInstall mode only reconciles the history.

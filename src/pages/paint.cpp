@@ -1,8 +1,8 @@
-#include "app/paint.h"
+#include "pages/paint.h"
 
-#include "app/geometry.h"
-#include "app/state.h"
-#include "app/text.h"
+#include "base/geometry.h"
+#include "base/state.h"
+#include "base/text.h"
 
 static const char* const kPercentLabels[5] = {"0%", "25%", "50%", "75%", "100%"};
 

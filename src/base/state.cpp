@@ -1,6 +1,6 @@
-#include "app/state.h"
+#include "base/state.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 // Zero until ResetAppState, the program's first step, gives every field its
 // start value: set here field by field rather than copied from a second

@@ -1,4 +1,4 @@
-#include "app/geometry.h"
+#include "base/geometry.h"
 
 int BackgroundBandHeight(int clientBottom) {
     return clientBottom / 64 + 1;

@@ -1,15 +1,14 @@
-#include "install/copyengine.h"
+#include "pages/copypage.h"
 
-#include "app/commands.h"
-#include "app/mainwnd.h"
-#include "app/paint.h"
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "install/driver.h"
 #include "install/gauge.h"
 #include "install/lzfile.h"
 #include "ntconfig/snmp.h"
+#include "pages/commands.h"
 #include "pages/pages.h"
+#include "pages/paint.h"
 #include "resources/resource.h"
 
 #include <lzexpand.h>

@@ -1,11 +1,12 @@
 // The setup script and the reconciliation of the install history with the
 // executables really on disk.
-#include "install/script.h"
+#include "app/script.h"
 
 #include "app/app.h"
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "history/history.h"
+#include "install/fileentry.h"
 
 #include <limits.h>
 

@@ -3,7 +3,7 @@
 // fixed-size buffers.
 #pragma once
 
-#include "install/fileentry.h"
+#include "base/filerecord.h"
 
 #include <windows.h>
 

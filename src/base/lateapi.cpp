@@ -1,4 +1,4 @@
-#include "app/lateapi.h"
+#include "base/lateapi.h"
 
 enum Library { kKernel, kAdvapi, kOle, kLibraries };
 

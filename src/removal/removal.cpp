@@ -1,7 +1,7 @@
-#include "history/removal.h"
+#include "removal/removal.h"
 
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "history/groupdesc.h"
 #include "history/history.h"
 #include "ntconfig/service.h"

@@ -1,4 +1,4 @@
-#include "app/text.h"
+#include "base/text.h"
 #include <string.h>
 
 int CopyText(char* buf, size_t size, const char* src) {

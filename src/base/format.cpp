@@ -1,7 +1,7 @@
 // FormatText, the one formatter of the program: the platform's wvsprintfA
 // into a scratch buffer of its largest output, then the length checked
 // against the caller's buffer, so nothing is ever written past it.
-#include "app/text.h"
+#include "base/text.h"
 
 #include <windows.h>
 #include <stdarg.h>
