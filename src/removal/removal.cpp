@@ -85,6 +85,18 @@ int AnyFileInUse(const char* directory, int count, const char* logger) {
     return 0;
 }
 
+// A service reports itself stopped a moment before its process has ended,
+// and the process holds the program until then: deleted in that moment, the
+// program would stay behind its own removal. Waits as long as the stop may.
+int LoggerProgramReleased(const char* logger) {
+    for (DWORD waited = 0; FileInUse(logger, ""); waited += kServiceRetryPauseMs) {
+        if (waited >= kServiceRetryLimitMs)
+            return 0;
+        Sleep(kServiceRetryPauseMs);
+    }
+    return 1;
+}
+
 void DeleteRecordedFiles(const char* directory, int count) {
     for (int k = 1; k <= count; ++k) {
         char path[128];
@@ -218,7 +230,7 @@ int RemoveInstallation(const char* directory) {
         return 0;
     // A running logger holds its program: it stops before the files go. One
     // that has not stopped in time still holds it, which is a file in use.
-    if (logger[0] != '\0' && !StopLoggerService())
+    if (logger[0] != '\0' && (!StopLoggerService() || !LoggerProgramReleased(logger)))
         return 0;
     DeleteRecordedFiles(directory, count);
     RemoveDirectoryA(directory);

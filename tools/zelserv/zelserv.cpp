@@ -4,7 +4,8 @@
 //
 // A file ZELSERV.DLY beside the program, holding a number of milliseconds,
 // makes the service linger that long between the stop request and reporting
-// SERVICE_STOPPED, like a logger that flushes its files first.
+// SERVICE_STOPPED, like a logger that flushes its files first. After that report the process lingers a
+// second before it ends, as a real one may.
 #include <windows.h>
 
 #include <stdio.h>
@@ -82,5 +83,8 @@ int main() {
         fprintf(stderr, "ZELSERV.EXE runs only as a service (error %lu).\n", GetLastError());
         return 1;
     }
+    // A service's process ends a moment after it has reported SERVICE_STOPPED, and holds its program
+    // until then; this one takes its time so that whoever waits on the service meets that moment.
+    Sleep(1000);
     return 0;
 }
