@@ -209,7 +209,8 @@ PY
         problems=$((problems + 1))
     }
     for f in msvcrt.dll msvcrt40.dll; do
-        if cmp -s "$c/windows/system32/$f" "$(wh_template_dir "$WH_ARCH")/drive_c/windows/system32/$f"; then
+        # Windows names are case-blind: Windows 95's way of putting a file in place leaves the script's spelling.
+        if cmp -s "$(find "$c/windows/system32/" -maxdepth 1 -iname "$f")" "$(wh_template_dir "$WH_ARCH")/drive_c/windows/system32/$f"; then
             echo "   system32\\$f: expanded from the disk, identical to the prefix's own"
         else
             echo "   system32\\$f DIFFERS from the prefix's own"
